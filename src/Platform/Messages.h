@@ -1,0 +1,16 @@
+#pragma once
+// Message boxes through a replaceable presenter, so tests record instead of blocking.
+#include <QString>
+#include <functional>
+
+enum class MessageKind { Error, Plain };
+
+using MessagePresenter = std::function<void(MessageKind, const QString&)>;
+
+// Installs a presenter and returns the one it replaces; an empty function restores the default.
+MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+
+// Modal error box with one OK button, titled with the application title.
+void ShowError(const QString& text);
+// Plain modal box (no icon) with one OK button.
+void ShowMessage(const QString& text);

@@ -1,0 +1,18 @@
+// Shared main of every test binary: a headless application and no blocking dialogs.
+#include "Recorder.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    // Test discovery runs the binary without the test environment, so default it here.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    // A test that forgets its own recorder still never blocks on a message box.
+    SetMessagePresenter([](MessageKind, const QString& text) {
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+    });
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
