@@ -11,7 +11,6 @@ void SetAppTitle(const QString& title);
 void Guarded(const std::function<void()>& handler);
 
 // Wraps a handler so that every call runs guarded (for connecting widget signals).
-template <typename... Args>
-auto GuardedSlot(std::function<void(Args...)> handler) {
+template <typename... Args> auto GuardedSlot(std::function<void(Args...)> handler) {
     return [handler = std::move(handler)](Args... args) { Guarded([&] { handler(args...); }); };
 }

@@ -24,7 +24,9 @@ std::string DevicePath(const std::string& portName) {
     return (prefix == "COM" ? "/dev/ttyS" : "/dev/lp") + std::to_string(n - 1);
 }
 
-bool IsDevicePath(const std::string& path) { return path.rfind("/dev/", 0) == 0; }
+bool IsDevicePath(const std::string& path) {
+    return path.rfind("/dev/", 0) == 0;
+}
 
 namespace {
 

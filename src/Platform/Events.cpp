@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
-void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void Sleep(long long ms) {
     if (ms > 0)

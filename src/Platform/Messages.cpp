@@ -33,6 +33,10 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
     return old;
 }
 
-void ShowError(const QString& text) { Present(MessageKind::Error, text); }
+void ShowError(const QString& text) {
+    Present(MessageKind::Error, text);
+}
 
-void ShowMessage(const QString& text) { Present(MessageKind::Plain, text); }
+void ShowMessage(const QString& text) {
+    Present(MessageKind::Plain, text);
+}

@@ -23,6 +23,11 @@ void TRadioGroup::SetColumns(int columns) {
 }
 
 void TRadioGroup::SetItemIndex(int index) {
+    // A form file may set the index before the items; keep it until they arrive.
+    if (FItems.isEmpty() && FButtons.empty()) {
+        FItemIndex = index;
+        return;
+    }
     FItemIndex = index >= 0 && index < FItems.size() ? index : -1;
     for (int i = 0; i < static_cast<int>(FButtons.size()); ++i) {
         FButtons[i]->setAutoExclusive(false);

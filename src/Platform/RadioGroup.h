@@ -13,7 +13,7 @@ class TRadioGroup : public QGroupBox {
     Q_PROPERTY(QStringList Items READ Items WRITE SetItems)
     Q_PROPERTY(int Columns READ Columns WRITE SetColumns)
     Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
-public:
+  public:
     explicit TRadioGroup(QWidget* parent = nullptr);
 
     QString Caption() const { return title(); }
@@ -32,7 +32,7 @@ public:
     // The radio button of an item, for tests that click it.
     QRadioButton* Button(int index) const;
 
-private:
+  private:
     void Rebuild();
     void ButtonClicked(int index);
 

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <iconv.h>
 
-std::string ShortString(const std::string& bytes) { return bytes.substr(0, ShortStringMax); }
+std::string ShortString(const std::string& bytes) {
+    return bytes.substr(0, ShortStringMax);
+}
 
 int IndexOfText(const QStringList& list, const QString& text) {
     for (int i = 0; i < list.size(); ++i)
@@ -24,7 +26,7 @@ namespace {
 
 // One iconv conversion descriptor, closed on every path.
 class Converter {
-public:
+  public:
     Converter(const std::string& to, const std::string& from)
         : cd_(iconv_open(to.c_str(), from.c_str())) {}
     ~Converter() {
@@ -54,7 +56,7 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

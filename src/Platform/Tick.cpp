@@ -17,4 +17,6 @@ std::uint32_t GetTickCount() {
     return static_cast<std::uint32_t>(ms.count());
 }
 
-void SetTickSource(std::function<std::uint32_t()> source) { Source() = std::move(source); }
+void SetTickSource(std::function<std::uint32_t()> source) {
+    Source() = std::move(source);
+}

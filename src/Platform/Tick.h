@@ -9,4 +9,6 @@ std::uint32_t GetTickCount();
 void SetTickSource(std::function<std::uint32_t()> source);
 
 // Milliseconds from `since` to `now`, taken modulo 2^32 so a wrap in between is harmless.
-inline std::uint32_t TicksSince(std::uint32_t since, std::uint32_t now) { return now - since; }
+inline std::uint32_t TicksSince(std::uint32_t since, std::uint32_t now) {
+    return now - since;
+}

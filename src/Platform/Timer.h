@@ -7,7 +7,7 @@
 
 class TTimer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TTimer(QObject* owner = nullptr);
 
     bool Enabled() const { return FEnabled; }
@@ -16,7 +16,7 @@ public:
     void SetInterval(int ms);
     void SetOnTimer(std::function<void()> handler) { FOnTimer = std::move(handler); }
 
-private:
+  private:
     void UpdateTimer();
     void Fire();
 

@@ -14,10 +14,13 @@
 
 TEST(AnsiCodePage, Big5BytesAndUnmappableCharacters) {
     // 一 is A4 40 in Big5; the 0x5C trail byte of 許 must survive untouched.
-    EXPECT_EQ(ToAnsi(QStringLiteral("一A")), std::string("\xA4\x40" "A"));
+    EXPECT_EQ(ToAnsi(QStringLiteral("一A")), std::string("\xA4\x40"
+                                                         "A"));
     EXPECT_EQ(ToAnsi(QStringLiteral("許")), std::string("\xB3\x5C"));
     // Hiragana, an emoji (a surrogate pair) and Hangul are not in Big5.
-    EXPECT_EQ(ToAnsi(QString::fromUtf8("a\xE3\x81\x82" "b\xF0\x9F\x98\x80" "c\xEA\xB0\x80")),
+    EXPECT_EQ(ToAnsi(QString::fromUtf8("a\xE3\x81\x82"
+                                       "b\xF0\x9F\x98\x80"
+                                       "c\xEA\xB0\x80")),
               "a?b?c?");
     EXPECT_EQ(FromAnsi(ToAnsi(QStringLiteral("列印測試 (EPSON指令)"))),
               QStringLiteral("列印測試 (EPSON指令)"));

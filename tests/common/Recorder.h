@@ -12,7 +12,7 @@ struct RecordedMessage {
 };
 
 class MessageRecorder {
-public:
+  public:
     MessageRecorder();  // installs itself and clears what earlier tests left
     ~MessageRecorder(); // puts the previous presenter back
 
@@ -20,10 +20,12 @@ public:
     QStringList Texts() const;
     void Clear() { messages_.clear(); }
 
-private:
+  private:
     std::vector<RecordedMessage> messages_;
     MessagePresenter previous_;
 };
 
 // Error text with the system's LF CR line break between two parts.
-inline QString LfCr(const QString& a, const QString& b) { return a + "\n\r" + b; }
+inline QString LfCr(const QString& a, const QString& b) {
+    return a + "\n\r" + b;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Text-file output to a device or file, with the result codes of classic text-file I/O:
+// an open that failed leaves the file closed, writing then fails with 103, and closing a
+// file that never opened raises EInOutError 103.
+#include <string>
+
+class TTextFile {
+  public:
+    // timeoutMs: how long the device may take no bytes before a write counts as failed.
+    explicit TTextFile(std::string path, int timeoutMs = 10000);
+    ~TTextFile();
+    TTextFile(const TTextFile&) = delete;
+    TTextFile& operator=(const TTextFile&) = delete;
+
+    // Opens for writing; a regular file outside /dev is created or emptied, a device never
+    // created. Returns 0 or an I/O result code; errno of the failure is kept in SystemError.
+    int Rewrite();
+    // Writes all bytes and waits until the device took them. 0 or an I/O result code.
+    int Write(const std::string& bytes);
+    // Closes; throws EInOutError(103) when the file is not open.
+    void CloseFile();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int SystemError() const { return errno_; }
+    std::size_t Written() const { return written_; }
+
+  private:
+    bool WaitWritable(int ms);
+
+    std::string path_;
+    int timeoutMs_;
+    int fd_ = -1;
+    int errno_ = 0;
+    std::size_t written_ = 0;
+};

@@ -1,0 +1,126 @@
+// The window itself: creation from the form, the title, and destruction.
+#include "Unit1/Form1.h"
+
+#include "Platform/Application.h"
+#include "Platform/Messages.h"
+#include "Platform/Strings.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace {
+// The mode and port names are short strings: at most 255 bytes in the code page.
+QString Short(const QString& text) {
+    return FromAnsi(ShortString(ToAnsi(text)));
+}
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
+    setupUi(this);
+    SerialDriver1->setObjectName("SerialDriver1");
+    SerialDriver1->SetComPortHwHandshaking(hhNONE);
+    Timer1->setObjectName("Timer1");
+    Timer1->SetEnabled(false);
+    Timer1->SetOnTimer([this] { Timer1Timer(); });
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    ApplyFonts();
+    WireEvents();
+    SizeToContents();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::ApplyFonts() {
+    // Fonts are 15 pixels high; the form file can only say points.
+    QFont windowFont(QStringLiteral("Arial Unicode MS"));
+    windowFont.setPixelSize(15);
+    setFont(windowFont);
+    QFont big5(QStringLiteral("新細明體"));
+    big5.setPixelSize(15);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Button1, Button2, Button3, Button5, Button6, Button12, Button8, Button_CUT, Button10,
+             NumEdit_delay, NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
+        w->setFont(big5);
+    QFont ming(QStringLiteral("細明體"));
+    ming.setPixelSize(15);
+    Edit1->setFont(ming);
+    // The window font covers the rest: Button4, Button7, Button9, Button11 and the groups.
+    for (QWidget* w : std::initializer_list<QWidget*>{Button4, Button7, Button9, Button11})
+        w->setFont(windowFont);
+    QPalette navy = NumEdit_delay->palette();
+    navy.setColor(QPalette::Text, QColor(0, 0, 128));
+    for (QWidget* w : std::initializer_list<QWidget*>{NumEdit_delay, NumEdit_Page, NumEdit_LineFeed,
+                                                      NumEdit_cut})
+        w->setPalette(navy);
+}
+
+void TForm1::SizeToContents() {
+    // Auto-size with an 8-pixel border around the visible controls.
+    QRect content = childrenRect();
+    setFixedSize(content.right() + 1 + 8, content.bottom() + 1 + 8);
+}
+
+void TForm1::WireEvents() {
+    auto on = [this](QPushButton* button, void (TForm1::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(Button1, &TForm1::Button1Click);
+    on(Button2, &TForm1::Button2Click);
+    on(Button3, &TForm1::Button3Click);
+    on(Button4, &TForm1::Button4Click);
+    on(Button5, &TForm1::Button5Click);
+    on(Button6, &TForm1::Button6Click);
+    on(Button7, &TForm1::Button7Click);
+    on(Button8, &TForm1::Button8Click);
+    on(Button9, &TForm1::Button9Click);
+    on(Button10, &TForm1::Button10Click);
+    on(Button11, &TForm1::Button11Click);
+    on(Button12, &TForm1::Button12Click);
+    on(Button_CUT, &TForm1::Button_CUTClick);
+    // Radio groups run their handlers guarded themselves.
+    RadioGroup_Command->SetOnClick([this] { RadioGroup_CommandClick(); });
+    RadioGroup_Port->SetOnClick([this] { RadioGroup_PortClick(); });
+    RadioGroup_ESC_SP->SetOnClick([this] { RadioGroup_ESC_SPClick(); });
+}
+
+void TForm1::FormCreate() {
+    SerialDriver1->SetComPortSpeed(br9600);
+    Edit1->setText(QStringLiteral("一二三四五六七八九十一二三四五六七八九十"));
+}
+
+void TForm1::FormShow() {
+    FCommandMode = Short(RadioGroup_Command->SelectedText());
+    FPortName = Short(RadioGroup_Port->SelectedText());
+    setWindowTitle(QStringLiteral("列印測試 (") + FCommandMode + QStringLiteral("指令)"));
+    setWindowTitle(windowTitle() + QStringLiteral(" --> ") + FPortName);
+}
+
+void TForm1::FormDestroy() {
+    try {
+        SerialDriver1->Disconnect();
+    } catch (...) {
+        ShowError(FPortName + QStringLiteral(" PORT 關閉失敗！"));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A job still running sees this at its next line and ends; no timer fires any more.
+    FClosing = true;
+    Timer1->SetEnabled(false);
+    QWidget::closeEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        Guarded([this] { FormShow(); });
+}

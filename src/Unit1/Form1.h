@@ -1,0 +1,87 @@
+#pragma once
+// The main window: mode, port and speed choices, the command buttons and the print jobs.
+#include "Platform/Timer.h"
+#include "SerialDriver/SerialDriver.h"
+#include "ui_Form1.h"
+
+#include <QDateTime>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TForm1 : public QWidget, public Ui::TForm1 {
+    Q_OBJECT
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Window and state
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void RadioGroup_CommandClick() { FormShow(); }
+    void RadioGroup_PortClick() { FormShow(); }
+    QString CommandMode() const { return FCommandMode; }
+    QString PortName() const { return FPortName; }
+    std::uint8_t TimerCount() const { return FTimerCount; }
+
+    // Command layer
+    std::string BuildPrintText(const QString& text);
+    std::string BuildLineFeed();
+    std::string BuildFormFeed();
+    std::string BuildOpenDrawer();
+    std::string BuildFeedLines(std::int32_t count);
+    std::string BuildCut();
+    void ExecCommand(const QString& word);
+    void Button9Click();
+
+    // Port router
+    void SendToPort(const std::string& data);
+    void SendToCom(const std::string& data);
+    void SendToLpt(const std::string& data);
+    void Button7Click();
+
+    // Print actions
+    void Button1Click() { ExecCommand(QStringLiteral("列印")); }
+    void Button2Click() { ExecCommand(QStringLiteral("跳行")); }
+    void Button3Click() { ExecCommand(QStringLiteral("跳頁")); }
+    void Button4Click() { ExecCommand(QStringLiteral("開抽屜")); }
+    void Button8Click() { ExecCommand(QStringLiteral("跳多行")); }
+    void Button_CUTClick() { ExecCommand(QStringLiteral("切紙")); }
+    void RadioGroup_ESC_SPClick();
+
+    // Print jobs
+    void Button5Click();
+    void Button6Click();
+    void Button12Click();
+    void Button10Click();
+    void Button11Click();
+    void Timer1Timer();
+    static QString ZeroPad(const QString& text, int width);
+
+    TSerialDriver* SerialDriver1;
+    TTimer* Timer1;
+    // The local clock; tests replace it.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    // How long a parallel device may take no bytes before the write counts as failed.
+    int LptTimeoutMs = 10000;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void WireEvents();
+    void ApplyFonts();
+    void SizeToContents();
+    void SendLine(const QString& text);
+    QString Stamp(const QString& pattern) const;
+    // True once the window was closed: a running job stops at its next line.
+    bool Closing() const { return FClosing; }
+
+    QString FCommandMode;
+    QString FPortName;
+    std::uint8_t FTimerCount = 0;
+    bool FClosing = false;
+};

@@ -1,0 +1,137 @@
+// The print jobs: a full test page, the sample invoice and the repeated jobs.
+#include "Unit1/Form1.h"
+
+#include "Platform/Events.h"
+#include "Platform/Strings.h"
+
+#include <QLocale>
+#include <algorithm>
+
+QString TForm1::ZeroPad(const QString& text, int width) {
+    QString out = text;
+    while (out.trimmed().size() < width)
+        out.prepend('0');
+    return out;
+}
+
+QString TForm1::Stamp(const QString& pattern) const {
+    // "mm" after the year is the month and "nn" the minutes; Qt spells them MM and mm.
+    QString qt = pattern;
+    qt.replace("mm", "MM").replace("nn", "mm").replace("hh", "HH").replace("zzz", "zzz");
+    return Now().toString(qt);
+}
+
+void TForm1::SendLine(const QString& text) {
+    SendToPort(ShortString(BuildPrintText(text)));
+}
+
+void TForm1::Button5Click() {
+    SendLine(QStringLiteral("12345678901234567890123456789012"));
+    SendLine(QStringLiteral("------Kavrilon股份有限公司------"));
+    for (int i = 1; i <= 26; ++i) {
+        if (Closing())
+            return;
+        QString number = ZeroPad(QString::number(i), 2);
+        SendLine("*" + number + ": " + "|| " + Stamp("yyyy/mm/dd hh:nn:ss:zzz") + "*");
+    }
+    if (!Closing())
+        ExecCommand(QStringLiteral("跳頁"));
+}
+
+void TForm1::Button6Click() {
+    const QString date = Stamp("yyyy/mm/dd hh:nn:ss");
+    const QStringList head{
+        QStringLiteral("Kavrilon股份有限公司"),
+        QStringLiteral("台北市信義區松仁路100號12樓"),
+        QStringLiteral("統編:24681357 電話:(02)2345-6789"),
+        QStringLiteral("日期:") + date + QStringLiteral(" #12345678"),
+        QStringLiteral("買受人:********             #100"),
+        QStringLiteral("簽帳卡號:              MN:QX-481"),
+        QStringLiteral("--------------------------------"),
+        QStringLiteral("品名:DP001結帳紙"),
+        QStringLiteral("單價:   500   數量           5盒"),
+        QStringLiteral("小計:   2,500元             應稅"),
+        QStringLiteral("品名:DP002色帶"),
+        QStringLiteral("單價:   300   數量          10個"),
+        QStringLiteral("小計:   3,000元             應稅"),
+    };
+    const QStringList totals{
+        QStringLiteral("銷售額:                  5,500元"),
+        QStringLiteral("營業稅:                    275元"),
+        QStringLiteral("總  計:                  5,775元"),
+    };
+    for (const QString& line : head) {
+        if (Closing())
+            return;
+        SendLine(line);
+    }
+    for (int i = 0; i < 9; ++i) {
+        if (Closing())
+            return;
+        ExecCommand(QStringLiteral("跳行"));
+    }
+    for (const QString& line : totals) {
+        if (Closing())
+            return;
+        SendLine(line);
+    }
+    if (!Closing())
+        ExecCommand(QStringLiteral("跳頁"));
+}
+
+void TForm1::Button12Click() {
+    Gauge1->SetProgress(0);
+    Gauge1->SetMaxValue(NumEdit_Page->AsInteger());
+    const std::uint8_t n = static_cast<std::uint8_t>(NumEdit_Page->AsInteger() & 0xFF);
+    std::uint8_t k = 1;
+    for (int i = 0; i < n; ++i, ++k) {
+        Gauge1->SetProgress(k);
+        Button6Click();
+        if (Closing())
+            return;
+        Sleep(NumEdit_delay->AsInteger());
+        ProcessMessages();
+        if (Closing())
+            return;
+    }
+}
+
+void TForm1::Button10Click() {
+    const auto n = static_cast<std::uint16_t>(NumEdit_cut->AsInteger() & 0xFFFF);
+    for (int i = 0; i < n; ++i) {
+        ExecCommand(QStringLiteral("跳多行"));
+        if (Closing())
+            return;
+        ExecCommand(QStringLiteral("切紙"));
+        Sleep(NumEdit_delay->AsInteger());
+        ProcessMessages();
+        if (Closing())
+            return;
+    }
+}
+
+void TForm1::Button11Click() {
+    // The window's timer does not run at 0 ms or less: the smallest positive interval instead.
+    Timer1->SetInterval(std::max(1, NumEdit_delay->AsInteger()));
+    FTimerCount = 0;
+    int pages = NumEdit_Page->AsInteger();
+    if (pages <= 0)
+        return;
+    Gauge1->SetProgress(0);
+    Gauge1->SetMaxValue(pages);
+    // The job ends once the count reaches or passes the page count read on this pass, so a
+    // page count lowered below what was printed ends it instead of running on past 255.
+    while (!Closing() && FTimerCount < std::min(NumEdit_Page->AsInteger(), 255)) {
+        Timer1->SetEnabled(true);
+        Sleep(1);
+        ProcessMessages();
+    }
+    Timer1->SetEnabled(false);
+}
+
+void TForm1::Timer1Timer() {
+    Timer1->SetEnabled(false);
+    ++FTimerCount;
+    Gauge1->SetProgress(FTimerCount);
+    Button6Click();
+}

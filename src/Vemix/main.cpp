@@ -1,0 +1,35 @@
+// Start-up: one instance, the application title, the main window and the message loop.
+#include "Platform/Application.h"
+#include "Platform/Devices.h"
+#include "Platform/FontSubstitutes.h"
+#include "Unit1/Form1.h"
+#include "Vemix/SingleInstance.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString title = QStringLiteral("Vemix_Test");
+    TSingleInstance instance(title);
+    if (instance.AskRunningInstanceToShow())
+        return 0;
+
+    SetAppTitle(title);
+    InstallFontSubstitutes();
+    TForm1 form;
+    form.setObjectName("Form1");
+    instance.Listen([&form] {
+        if (TraceEnabled())
+            std::fprintf(stderr, "vemix: brought forward by a second start\n");
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
+    // Placed at the screen centre.
+    if (QScreen* screen = form.screen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+    form.show();
+    return app.exec();
+}
