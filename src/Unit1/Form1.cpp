@@ -18,7 +18,11 @@ QString Short(const QString& text) {
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
-    setupUi(this);
+    {
+        // Properties set from the form file are accepted whatever their order.
+        TGauge::FormLoading loading;
+        setupUi(this);
+    }
     SerialDriver1->setObjectName("SerialDriver1");
     SerialDriver1->SetComPortHwHandshaking(hhNONE);
     Timer1->setObjectName("Timer1");
