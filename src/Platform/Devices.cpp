@@ -39,15 +39,27 @@ std::string GroupOf(const std::string& path) {
     return {};
 }
 
-std::string SerialDevices() {
-    std::vector<std::string> found;
-    if (DIR* dir = opendir("/dev")) {
+void ListDevices(const std::string& folder, std::initializer_list<const char*> prefixes,
+                 std::vector<std::string>& found) {
+    if (DIR* dir = opendir(folder.c_str())) {
         while (dirent* e = readdir(dir)) {
             std::string n = e->d_name;
-            if (n.rfind("ttyS", 0) == 0 || n.rfind("ttyUSB", 0) == 0 || n.rfind("ttyACM", 0) == 0)
-                found.push_back("/dev/" + n);
+            for (const char* p : prefixes)
+                if (n.rfind(p, 0) == 0)
+                    found.push_back(folder + "/" + n);
         }
         closedir(dir);
+    }
+}
+
+// The devices of the port's kind that do exist, to point the technician at one.
+std::string ExistingDevices(bool serial) {
+    std::vector<std::string> found;
+    if (serial) {
+        ListDevices("/dev", {"ttyS", "ttyUSB", "ttyACM"}, found);
+    } else {
+        ListDevices("/dev", {"lp"}, found);
+        ListDevices("/dev/usb", {"lp"}, found);
     }
     std::string list;
     for (std::size_t i = 0; i < found.size() && i < 8; ++i)
@@ -65,7 +77,9 @@ void ReportOpenFailure(const std::string& portName, const std::string& path, int
         std::string grp = GroupOf(path);
         hint = "add the user to the group '" + (grp.empty() ? std::string("dialout") : grp) + "'";
     } else if (err == ENOENT) {
-        hint = "serial devices here: " + SerialDevices() + "; set VEMIX_" + portName +
+        bool serial = portName.rfind("COM", 0) == 0;
+        hint = std::string(serial ? "serial" : "printer") +
+               " devices here: " + ExistingDevices(serial) + "; set VEMIX_" + portName +
                " to choose one";
     } else if (err == EBUSY) {
         hint = "another program holds the port";

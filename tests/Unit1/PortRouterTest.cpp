@@ -85,3 +85,24 @@ TEST_F(FormTest, Button7WritesItsTestLineOrSaysCreateFileError) {
     EXPECT_EQ(Lpt1().substr(0, 12), "1234567890\r\n");
     EXPECT_TRUE(rec_.Texts().isEmpty());
 }
+
+TEST_F(FormTest, FailedOpenExplainsItselfOnStandardErrorInOneLine) {
+    const std::string missing = "/dev/vemix-missing-lp9";
+    ScopedEnv env("VEMIX_LPT2", missing);
+    Port(5);
+    std::string log = dir_.File("stderr");
+    int saved = ::dup(2);
+    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, 2);
+    ::close(fd);
+    Guarded([&] { form().Button3Click(); });
+    ::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.find("LPT2 (" + missing + "): No such file or directory"), std::string::npos)
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    // The window's own message stays exact.
+    EXPECT_EQ(rec_.Texts().value(0), QStringLiteral("LPT2 ReWrite(F) 失敗！"));
+}
