@@ -198,7 +198,9 @@ bool TSerialDriver::Connect() {
     FDeviceLost = false;
     FPacketBeginTick = NoTick;
     // Reads never block and every write waits at most 1 ms for room (see SendData).
-    ApplySettings();
+    // The output queue of a port just opened holds only what an earlier cycle handed over
+    // (on a pseudo-terminal: bytes the other end has not read yet), so it is kept.
+    ProgramPort(false);
     StartPollTimer();
     if (TraceEnabled())
         std::fprintf(stderr, "vemix: %s (%s): open, %s\n", name.c_str(), path.c_str(),
@@ -253,8 +255,11 @@ void TSerialDriver::Disconnect() {
 }
 
 void TSerialDriver::ApplySettings() {
-    if (!Connected())
-        return;
+    if (Connected())
+        ProgramPort(true);
+}
+
+void TSerialDriver::ProgramPort(bool purgeOutput) {
     const TComPortLineSettings settings = LineSettings();
     ApplyTermios(FHandle, BuildTermios(settings));
     const TModemLineChange lines = BuildModemLines(settings);
@@ -263,7 +268,7 @@ void TSerialDriver::ApplySettings() {
         ioctl(FHandle, TIOCMBIS, &lines.Set);
     if (lines.Clear)
         ioctl(FHandle, TIOCMBIC, &lines.Clear);
-    PurgeBuffers(true, true);
+    PurgeBuffers(true, purgeOutput);
     // The kernel sizes its own queues and flow-control thresholds; the sizes stay remembered
     // in ComPortInBufSize / ComPortOutBufSize.
 }

@@ -186,6 +186,7 @@ class TSerialDriver : public QObject {
     void WaitWritable();
     void DrainBeforeClose();
     void PollPackets(std::uint32_t inQueue);
+    void ProgramPort(bool purgeOutput);
 
     TComPortNumber FComPort = pnCOM2;
     TComPortBaudRate FComPortSpeed = br9600;
