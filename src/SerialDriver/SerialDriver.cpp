@@ -26,6 +26,8 @@ namespace {
 constexpr int kMinimumTimerPeriod = 10;
 // Largest packet whose doubled size still fits the 16-bit input size.
 constexpr std::int16_t kMaxPacketSize = 16383;
+// Bytes of one send shown in the trace.
+constexpr std::uint32_t kTraceBytes = 1024;
 
 bool DeviceGone(int err) {
     return err == EIO || err == ENXIO || err == ENODEV;
@@ -364,11 +366,16 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
     if (written < DataSize)
         FOutputAbandoned = true;
     if (TraceEnabled()) {
-        std::string bytes(static_cast<const char*>(DataPtr), DataSize);
+        // Command strings are short; a bulk transfer is logged by its first bytes only.
+        std::string bytes(static_cast<const char*>(DataPtr), std::min(DataSize, kTraceBytes));
+        if (DataSize > kTraceBytes)
+            bytes = HexBytes(bytes) + " ...";
+        else
+            bytes = HexBytes(bytes);
         std::fprintf(stderr, "vemix: %s (%s): wrote %u of %u bytes in %u ms%s: %s\n",
                      PortName().c_str(), FDevicePath.c_str(), written, DataSize,
                      TicksSince(start, GetTickCount()), FDeviceLost ? ", device gone" : "",
-                     HexBytes(bytes).c_str());
+                     bytes.c_str());
     }
     return written;
 }
