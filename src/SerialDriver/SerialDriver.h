@@ -1,38 +1,232 @@
 #pragma once
-// Stand-in for the serial port driver: holds the port and speed; Connect always fails.
+// The program's own serial port driver: opens a port by number, programs its line settings,
+// writes with a stall time-out and polls the port on a timer to hand on received bytes, as
+// they come or cut into packets of a fixed size. Port failures are reported through results;
+// the driver never shows a message.
 #include <QObject>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+class QTimer;
+struct termios;
 
 enum TComPortNumber : std::uint8_t {
-    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+    pnCOM1,
+    pnCOM2,
+    pnCOM3,
+    pnCOM4,
+    pnCOM5,
+    pnCOM6,
+    pnCOM7,
+    pnCOM8,
+    pnCOM9,
+    pnCOM10,
+    pnCOM11,
+    pnCOM12,
+    pnCOM13,
+    pnCOM14,
+    pnCOM15,
+    pnCOM16
 };
 enum TComPortBaudRate : std::uint8_t {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
-    br57600, br115200
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200
 };
+enum TComPortDataBits : std::uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
+// The ordinal is the platform's stop-bits code.
+enum TComPortStopBits : std::uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
+// The ordinal is the platform's parity code.
+enum TComPortParity : std::uint8_t { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
 enum TComPortHwHandshaking : std::uint8_t { hhNONE, hhNONERTSON, hhRTSCTS };
+enum TComPortSwHandshaking : std::uint8_t { shNONE, shXONXOFF };
+// What happens to an incomplete packet whose time-out expired.
+enum TPacketMode : std::uint8_t { pmDiscard, pmPass };
+enum TComPortLineStatus : std::uint8_t { mlCTS, mlDSR, mlRING, mlRLSD };
+
+// A set of modem input lines in one byte: bit 0 = mlCTS .. bit 3 = mlRLSD.
+class TComPortLineStatusSet {
+  public:
+    constexpr TComPortLineStatusSet() = default;
+    constexpr explicit TComPortLineStatusSet(std::uint8_t bits) : FBits(bits & 0x0F) {}
+
+    constexpr bool Contains(TComPortLineStatus line) const { return (FBits >> line) & 1u; }
+    constexpr void Include(TComPortLineStatus line) {
+        FBits = static_cast<std::uint8_t>(FBits | (1u << line));
+    }
+    constexpr bool Empty() const { return FBits == 0; }
+    constexpr std::uint8_t Bits() const { return FBits; }
+    constexpr bool operator==(const TComPortLineStatusSet&) const = default;
+
+  private:
+    std::uint8_t FBits = 0;
+};
+
+class TSerialDriver;
+// DataPtr points into the driver's receive buffer and is valid only during the call.
+using TComPortReceiveDataEvent =
+    std::function<void(TSerialDriver* Sender, const std::uint8_t* DataPtr, std::uint32_t DataSize)>;
+using TComPortReceivePacketEvent =
+    std::function<void(TSerialDriver* Sender, const std::uint8_t* Packet, std::uint32_t DataSize)>;
+
+// The line settings that one port programming uses (see SerialDriver/LineSettings.h).
+struct TComPortLineSettings {
+    TComPortBaudRate Speed = br9600;
+    TComPortDataBits DataBits = db8BITS;
+    TComPortStopBits StopBits = sb1BITS;
+    TComPortParity Parity = ptNONE;
+    TComPortHwHandshaking HwHandshaking = hhNONERTSON;
+    TComPortSwHandshaking SwHandshaking = shNONE;
+    bool EnableDTROnOpen = true;
+};
 
 class TSerialDriver : public QObject {
     Q_OBJECT
-public:
-    explicit TSerialDriver(QObject* owner = nullptr) : QObject(owner) {}
+  public:
+    explicit TSerialDriver(QObject* owner = nullptr);
+    ~TSerialDriver() override;
+    TSerialDriver(const TSerialDriver&) = delete;
+    TSerialDriver& operator=(const TSerialDriver&) = delete;
 
+    // Ignored while connected.
     TComPortNumber ComPort() const { return FComPort; }
-    void SetComPort(TComPortNumber value) { FComPort = value; }
+    void SetComPort(TComPortNumber value);
+    // The six line settings: stored; while connected the port is reprogrammed at once, which
+    // drops whatever waits in both queues.
     TComPortBaudRate ComPortSpeed() const { return FComPortSpeed; }
-    void SetComPortSpeed(TComPortBaudRate value) { FComPortSpeed = value; }
-    TComPortHwHandshaking ComPortHwHandshaking() const { return FHw; }
-    void SetComPortHwHandshaking(TComPortHwHandshaking value) { FHw = value; }
+    void SetComPortSpeed(TComPortBaudRate value);
+    TComPortDataBits ComPortDataBits() const { return FComPortDataBits; }
+    void SetComPortDataBits(TComPortDataBits value);
+    TComPortStopBits ComPortStopBits() const { return FComPortStopBits; }
+    void SetComPortStopBits(TComPortStopBits value);
+    TComPortParity ComPortParity() const { return FComPortParity; }
+    void SetComPortParity(TComPortParity value);
+    TComPortHwHandshaking ComPortHwHandshaking() const { return FComPortHwHandshaking; }
+    void SetComPortHwHandshaking(TComPortHwHandshaking value);
+    TComPortSwHandshaking ComPortSwHandshaking() const { return FComPortSwHandshaking; }
+    void SetComPortSwHandshaking(TComPortSwHandshaking value);
+    // Queue sizes: ignored while connected; a size below 1 is ignored too.
+    std::int16_t ComPortInBufSize() const { return FComPortInBufSize; }
+    void SetComPortInBufSize(std::int16_t value);
+    std::int16_t ComPortOutBufSize() const { return FComPortOutBufSize; }
+    void SetComPortOutBufSize(std::int16_t value);
+    // Below 1: -1 (no packets). Above the input size: the input size becomes twice the value.
+    // Above 16383 (twice no longer fits the input size): 16383.
+    std::int16_t PacketSize() const { return FPacketSize; }
+    void SetPacketSize(std::int16_t value);
+    // Below 1: -1 (no time-out); below ComPortPollingDelay: ComPortPollingDelay + 150.
+    std::int32_t PacketTimeout() const { return FPacketTimeout; }
+    void SetPacketTimeout(std::int32_t value);
+    TPacketMode PacketMode() const { return FPacketMode; }
+    void SetPacketMode(TPacketMode value) { FPacketMode = value; }
+    std::uint16_t ComPortPollingDelay() const { return FComPortPollingDelay; }
+    void SetComPortPollingDelay(std::uint16_t value);
+    bool EnableDTROnOpen() const { return FEnableDTROnOpen; }
+    void SetEnableDTROnOpen(bool value) { FEnableDTROnOpen = value; }
+    std::uint16_t OutputTimeout() const { return FOutputTimeout; }
+    void SetOutputTimeout(std::uint16_t value) { FOutputTimeout = value; }
+    std::uint32_t InputTimeout() const { return FInputTimeout; }
+    void SetInputTimeout(std::uint32_t value) { FInputTimeout = value; }
+    bool CheckLineStatus() const { return FCheckLineStatus; }
+    void SetCheckLineStatus(bool value) { FCheckLineStatus = value; }
+    const TComPortReceiveDataEvent& OnReceiveData() const { return FOnReceiveData; }
+    void SetOnReceiveData(TComPortReceiveDataEvent handler) { FOnReceiveData = std::move(handler); }
+    const TComPortReceivePacketEvent& OnReceivePacket() const { return FOnReceivePacket; }
+    void SetOnReceivePacket(TComPortReceivePacketEvent handler) {
+        FOnReceivePacket = std::move(handler);
+    }
 
-    bool Connect() { return false; }
-    void Disconnect() {}
-    bool Connected() const { return false; }
-    bool SendString(const std::string& s) { return s.empty(); }
+    // True when the port is open afterwards (also when it already was).
+    bool Connect();
+    void Disconnect();
+    bool Connected() const { return FHandle >= 0; }
 
-private:
+    // Bytes written; ends when all went out or the output made no progress for Timeout ms.
+    std::uint32_t SendData(const void* DataPtr, std::uint32_t DataSize, std::uint32_t Timeout);
+    std::uint32_t SendData(const void* DataPtr, std::uint32_t DataSize);
+    // True when every byte of S was written; nothing is added to the bytes.
+    bool SendString(const std::string& S);
+
+    void PurgeBuffers(bool InBuffer, bool OutBuffer);
+    // ComPortOutBufSize minus the bytes waiting in the output queue; 0xFFFF while disconnected.
+    std::uint16_t OutputFreeSpace();
+    TComPortLineStatusSet ReadLineStatus();
+    void ApplySettings();
+
+    // One tick of the poll timer: hands on what waits in the input queue.
+    void PollTimerProc();
+
+    // The settings the next port programming uses.
+    TComPortLineSettings LineSettings() const;
+    // Start tick of the incomplete packet now waiting, or 0xFFFFFFFF for none.
+    std::uint32_t PacketBeginTick() const { return FPacketBeginTick; }
+    static constexpr std::uint32_t NoTick = 0xFFFFFFFFu;
+
+  private:
+    std::string PortName() const;
+    void SettingChanged();
+    void StartPollTimer();
+    void ResizeReceiveBuffer();
+    bool QueueCount(unsigned long request, std::uint32_t& count);
+    std::int32_t ReadInto(std::uint32_t count);
+    void NoteFailure(int err);
+    void WaitWritable();
+    void DrainBeforeClose();
+    void PollPackets(std::uint32_t inQueue);
+    void ProgramPort(bool purgeOutput);
+
     TComPortNumber FComPort = pnCOM2;
     TComPortBaudRate FComPortSpeed = br9600;
-    TComPortHwHandshaking FHw = hhNONERTSON;
+    TComPortDataBits FComPortDataBits = db8BITS;
+    TComPortStopBits FComPortStopBits = sb1BITS;
+    TComPortParity FComPortParity = ptNONE;
+    TComPortHwHandshaking FComPortHwHandshaking = hhNONERTSON;
+    TComPortSwHandshaking FComPortSwHandshaking = shNONE;
+    std::int16_t FComPortInBufSize = 2048;
+    std::int16_t FComPortOutBufSize = 2048;
+    std::int16_t FPacketSize = -1;
+    std::int32_t FPacketTimeout = -1;
+    TPacketMode FPacketMode = pmDiscard;
+    std::uint16_t FComPortPollingDelay = 50;
+    bool FEnableDTROnOpen = true;
+    std::uint16_t FOutputTimeout = 500;
+    std::uint32_t FInputTimeout = 200;
+    bool FCheckLineStatus = false;
+    TComPortReceiveDataEvent FOnReceiveData;
+    TComPortReceivePacketEvent FOnReceivePacket;
+
+    int FHandle = -1;
+    QTimer* FPollWindow = nullptr;
+    std::vector<std::uint8_t> FReceiveBuffer;
+    std::uint32_t FPacketBeginTick = NoTick;
+    std::unique_ptr<termios> FSavedTermios;
+    std::string FDevicePath;
+    std::uint32_t FConnectTick = 0;
+    // Output was left unsent (time-out or line check): flushed before closing so that
+    // closing never waits for the kernel's drain.
+    bool FOutputAbandoned = false;
+    // The device went away (EIO): nothing more can be written.
+    bool FDeviceLost = false;
 };
+
+// Unit-level functions.
+std::string GetPlatformTag();
+std::uint32_t GetOSVersion();
+std::uint32_t BaudRateToValue(TComPortBaudRate Speed);
+std::uint32_t PacketTransferTime(TComPortBaudRate Speed, std::int32_t Size);
+// XON and XOFF limit for an input size (a quarter), capped at 4096 from "WNT" 4.0 on.
+std::uint16_t XonXoffLimit(std::int16_t inBufSize, const std::string& platformTag,
+                           std::uint32_t osVersion);

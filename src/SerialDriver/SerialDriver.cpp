@@ -1,0 +1,505 @@
+#include "SerialDriver/SerialDriver.h"
+
+#include "Platform/Application.h"
+#include "Platform/Devices.h"
+#include "Platform/OsVersion.h"
+#include "Platform/Tick.h"
+#include "SerialDriver/LineSettings.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The window system's shortest timer period: a period of 0 must not turn into a busy loop.
+constexpr int kMinimumTimerPeriod = 10;
+// Largest packet whose doubled size still fits the 16-bit input size.
+constexpr std::int16_t kMaxPacketSize = 16383;
+// Bytes of one send shown in the trace.
+constexpr std::uint32_t kTraceBytes = 1024;
+
+bool DeviceGone(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
+
+// Takes the port for this process alone; 0 or the reason it cannot be used.
+int PreparePort(int fd, termios& saved) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK ? EBUSY : errno;
+    if (ioctl(fd, TIOCEXCL) != 0)
+        return errno;
+    // A UART node with no chip behind it opens but never sends.
+    serial_struct info{};
+    if (ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN)
+        return ENODEV;
+    if (tcgetattr(fd, &saved) != 0)
+        return errno;
+    return 0;
+}
+
+} // namespace
+
+TSerialDriver::TSerialDriver(QObject* owner) : QObject(owner) {
+    FReceiveBuffer.resize(static_cast<std::size_t>(FComPortInBufSize));
+    FPollWindow = new QTimer(this);
+    connect(FPollWindow, &QTimer::timeout, this, [this] { Guarded([this] { PollTimerProc(); }); });
+}
+
+TSerialDriver::~TSerialDriver() {
+    Disconnect();
+}
+
+std::string TSerialDriver::PortName() const {
+    return "COM" + std::to_string(FComPort + 1);
+}
+
+TComPortLineSettings TSerialDriver::LineSettings() const {
+    TComPortLineSettings s;
+    s.Speed = FComPortSpeed;
+    s.DataBits = FComPortDataBits;
+    s.StopBits = FComPortStopBits;
+    s.Parity = FComPortParity;
+    s.HwHandshaking = FComPortHwHandshaking;
+    s.SwHandshaking = FComPortSwHandshaking;
+    s.EnableDTROnOpen = FEnableDTROnOpen;
+    return s;
+}
+
+// ---- properties
+
+void TSerialDriver::SetComPort(TComPortNumber value) {
+    if (!Connected())
+        FComPort = value;
+}
+
+void TSerialDriver::SettingChanged() {
+    if (Connected())
+        ApplySettings();
+}
+
+void TSerialDriver::SetComPortSpeed(TComPortBaudRate value) {
+    FComPortSpeed = value;
+    SettingChanged();
+}
+
+void TSerialDriver::SetComPortDataBits(TComPortDataBits value) {
+    FComPortDataBits = value;
+    SettingChanged();
+}
+
+void TSerialDriver::SetComPortStopBits(TComPortStopBits value) {
+    FComPortStopBits = value;
+    SettingChanged();
+}
+
+void TSerialDriver::SetComPortParity(TComPortParity value) {
+    FComPortParity = value;
+    SettingChanged();
+}
+
+void TSerialDriver::SetComPortHwHandshaking(TComPortHwHandshaking value) {
+    FComPortHwHandshaking = value;
+    SettingChanged();
+}
+
+void TSerialDriver::SetComPortSwHandshaking(TComPortSwHandshaking value) {
+    FComPortSwHandshaking = value;
+    SettingChanged();
+}
+
+void TSerialDriver::ResizeReceiveBuffer() {
+    std::vector<std::uint8_t> fresh(static_cast<std::size_t>(FComPortInBufSize));
+    FReceiveBuffer.swap(fresh);
+}
+
+void TSerialDriver::SetComPortInBufSize(std::int16_t value) {
+    if (Connected() || value < 1)
+        return;
+    FComPortInBufSize = value;
+    ResizeReceiveBuffer();
+    SetPacketSize(FPacketSize);
+}
+
+void TSerialDriver::SetComPortOutBufSize(std::int16_t value) {
+    if (Connected() || value < 1)
+        return;
+    FComPortOutBufSize = value;
+}
+
+void TSerialDriver::SetPacketSize(std::int16_t value) {
+    if (value < 1)
+        value = -1;
+    value = std::min(value, kMaxPacketSize);
+    if (value > FComPortInBufSize) {
+        // Accepted also while connected: the port learns the larger size at the next
+        // programming, the buffer follows at once.
+        FComPortInBufSize = static_cast<std::int16_t>(value * 2);
+        ResizeReceiveBuffer();
+    }
+    FPacketSize = value;
+}
+
+void TSerialDriver::SetPacketTimeout(std::int32_t value) {
+    if (value < 1)
+        value = -1;
+    else if (value < FComPortPollingDelay)
+        value = FComPortPollingDelay + 150;
+    FPacketTimeout = value;
+}
+
+void TSerialDriver::SetComPortPollingDelay(std::uint16_t value) {
+    if (value == FComPortPollingDelay)
+        return;
+    FComPortPollingDelay = value;
+    if (Connected()) {
+        FPollWindow->stop();
+        StartPollTimer();
+    }
+    SetPacketTimeout(FPacketTimeout);
+}
+
+void TSerialDriver::StartPollTimer() {
+    FPollWindow->start(std::max<int>(FComPortPollingDelay, kMinimumTimerPeriod));
+}
+
+// ---- port cycle
+
+bool TSerialDriver::Connect() {
+    if (Connected())
+        return true;
+    const std::string name = PortName();
+    const std::string path = DevicePath(name);
+    // Never O_CREAT: a missing device must not become a file.
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        ReportOpenFailure(name, path, errno);
+        return false;
+    }
+    auto saved = std::make_unique<termios>();
+    if (int err = PreparePort(fd, *saved)) {
+        ::close(fd);
+        ReportOpenFailure(name, path, err);
+        return false;
+    }
+    FHandle = fd;
+    FSavedTermios = std::move(saved);
+    FDevicePath = path;
+    FConnectTick = GetTickCount();
+    FOutputAbandoned = false;
+    FDeviceLost = false;
+    FPacketBeginTick = NoTick;
+    // Reads never block and every write waits at most 1 ms for room (see SendData).
+    // The output queue of a port just opened holds only what an earlier cycle handed over
+    // (on a pseudo-terminal: bytes the other end has not read yet), so it is kept.
+    ProgramPort(false);
+    StartPollTimer();
+    if (TraceEnabled())
+        std::fprintf(stderr, "vemix: %s (%s): open, %s\n", name.c_str(), path.c_str(),
+                     DescribeLineSettings(LineSettings()).c_str());
+    return true;
+}
+
+void TSerialDriver::DrainBeforeClose() {
+    // close() would wait up to 30 s for unsent output; wait here only while it moves.
+    using Clock = std::chrono::steady_clock;
+    auto lastProgress = Clock::now();
+    std::uint32_t last = 0xFFFFFFFFu;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(FHandle, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return;
+        auto q = static_cast<std::uint32_t>(queued);
+        if (q < last) {
+            last = q;
+            lastProgress = Clock::now();
+        } else if (Clock::now() - lastProgress > std::chrono::milliseconds(FOutputTimeout)) {
+            tcflush(FHandle, TCOFLUSH);
+            FOutputAbandoned = true;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void TSerialDriver::Disconnect() {
+    if (!Connected())
+        return;
+    FPollWindow->stop();
+    if (!FDeviceLost) {
+        if (FOutputAbandoned)
+            tcflush(FHandle, TCOFLUSH);
+        else
+            DrainBeforeClose();
+        ioctl(FHandle, TIOCNXCL);
+        if (FSavedTermios)
+            tcsetattr(FHandle, TCSANOW, FSavedTermios.get());
+    }
+    ::close(FHandle);
+    FHandle = -1;
+    FSavedTermios.reset();
+    if (TraceEnabled())
+        std::fprintf(stderr, "vemix: %s (%s): close after %u ms%s\n", PortName().c_str(),
+                     FDevicePath.c_str(), TicksSince(FConnectTick, GetTickCount()),
+                     FDeviceLost        ? ", device gone"
+                     : FOutputAbandoned ? ", unsent output dropped"
+                                        : "");
+}
+
+void TSerialDriver::ApplySettings() {
+    if (Connected())
+        ProgramPort(true);
+}
+
+void TSerialDriver::ProgramPort(bool purgeOutput) {
+    const TComPortLineSettings settings = LineSettings();
+    ApplyTermios(FHandle, BuildTermios(settings));
+    const TModemLineChange lines = BuildModemLines(settings);
+    // A pseudo-terminal has no modem lines (ENOTTY); nothing depends on the result.
+    if (lines.Set)
+        ioctl(FHandle, TIOCMBIS, &lines.Set);
+    if (lines.Clear)
+        ioctl(FHandle, TIOCMBIC, &lines.Clear);
+    PurgeBuffers(true, purgeOutput);
+    // The kernel sizes its own queues and flow-control thresholds; the sizes stay remembered
+    // in ComPortInBufSize / ComPortOutBufSize.
+}
+
+void TSerialDriver::PurgeBuffers(bool InBuffer, bool OutBuffer) {
+    if (!Connected())
+        return;
+    if (InBuffer && OutBuffer)
+        tcflush(FHandle, TCIOFLUSH);
+    else if (InBuffer)
+        tcflush(FHandle, TCIFLUSH);
+    else if (OutBuffer)
+        tcflush(FHandle, TCOFLUSH);
+    FPacketBeginTick = NoTick;
+}
+
+void TSerialDriver::NoteFailure(int err) {
+    if (DeviceGone(err))
+        FDeviceLost = true;
+}
+
+bool TSerialDriver::QueueCount(unsigned long request, std::uint32_t& count) {
+    int value = 0;
+    if (ioctl(FHandle, request, &value) != 0) {
+        NoteFailure(errno);
+        return false;
+    }
+    count = value > 0 ? static_cast<std::uint32_t>(value) : 0;
+    return true;
+}
+
+std::uint16_t TSerialDriver::OutputFreeSpace() {
+    if (!Connected())
+        return 0xFFFF;
+    std::uint32_t queued = 0;
+    if (!QueueCount(TIOCOUTQ, queued) && FDeviceLost)
+        return 0;
+    // A queue beyond the remembered size means no room, not a wrapped 16-bit count.
+    if (queued >= static_cast<std::uint32_t>(FComPortOutBufSize))
+        return 0;
+    return static_cast<std::uint16_t>(FComPortOutBufSize - static_cast<std::int32_t>(queued));
+}
+
+TComPortLineStatusSet TSerialDriver::ReadLineStatus() {
+    if (!Connected())
+        return {};
+    int bits = 0;
+    if (ioctl(FHandle, TIOCMGET, &bits) != 0) {
+        NoteFailure(errno);
+        return {};
+    }
+    return LineStatusFromModemBits(bits);
+}
+
+void TSerialDriver::WaitWritable() {
+    pollfd p{FHandle, POLLOUT, 0};
+    poll(&p, 1, 1);
+}
+
+std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSize,
+                                      std::uint32_t Timeout) {
+    std::uint32_t written = 0;
+    if (!Connected())
+        return 0;
+    const auto* data = static_cast<const std::uint8_t*>(DataPtr);
+    std::uint32_t left = DataSize;
+    const std::uint32_t start = GetTickCount();
+    std::uint32_t lastProgress = start;
+    while (left > 0 && !FDeviceLost) {
+        const std::uint16_t room = OutputFreeSpace();
+        if (FDeviceLost)
+            break;
+        if (room > 0) {
+            if (FCheckLineStatus && ReadLineStatus().Empty())
+                break;
+            // Wait for room at most 1 ms, so that a stalled line blocks instead of spinning.
+            WaitWritable();
+            const ssize_t n = ::write(FHandle, data + written, std::min<std::uint32_t>(left, room));
+            if (n > 0) {
+                written += static_cast<std::uint32_t>(n);
+                left -= static_cast<std::uint32_t>(n);
+                lastProgress = GetTickCount();
+                continue;
+            }
+            if (n < 0)
+                NoteFailure(errno);
+        } else {
+            WaitWritable();
+        }
+        if (TicksSince(lastProgress, GetTickCount()) > Timeout)
+            break;
+    }
+    if (written < DataSize)
+        FOutputAbandoned = true;
+    if (TraceEnabled()) {
+        // Command strings are short; a bulk transfer is logged by its first bytes only.
+        std::string bytes(static_cast<const char*>(DataPtr), std::min(DataSize, kTraceBytes));
+        if (DataSize > kTraceBytes)
+            bytes = HexBytes(bytes) + " ...";
+        else
+            bytes = HexBytes(bytes);
+        std::fprintf(stderr, "vemix: %s (%s): wrote %u of %u bytes in %u ms%s: %s\n",
+                     PortName().c_str(), FDevicePath.c_str(), written, DataSize,
+                     TicksSince(start, GetTickCount()), FDeviceLost ? ", device gone" : "",
+                     bytes.c_str());
+    }
+    return written;
+}
+
+std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSize) {
+    return SendData(DataPtr, DataSize, FOutputTimeout);
+}
+
+bool TSerialDriver::SendString(const std::string& S) {
+    const auto size = static_cast<std::uint32_t>(S.size());
+    if (size != S.size())
+        return false; // beyond what one send can count
+    return SendData(S.data(), size) == size;
+}
+
+// ---- reception
+
+std::int32_t TSerialDriver::ReadInto(std::uint32_t count) {
+    count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(FReceiveBuffer.size()));
+    if (count == 0)
+        return 0;
+    const ssize_t n = ::read(FHandle, FReceiveBuffer.data(), count);
+    if (n < 0) {
+        NoteFailure(errno);
+        return -1;
+    }
+    return static_cast<std::int32_t>(n);
+}
+
+void TSerialDriver::PollTimerProc() {
+    if (!Connected() || FDeviceLost)
+        return;
+    std::uint32_t inQueue = 0;
+    if (!QueueCount(FIONREAD, inQueue))
+        return;
+    if (FPacketSize <= 0) {
+        // Stream mode: the bytes leave the port also when nobody listens.
+        if (inQueue == 0)
+            return;
+        const std::int32_t n = ReadInto(inQueue);
+        if (n > 0 && FOnReceiveData)
+            FOnReceiveData(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
+        return;
+    }
+    PollPackets(inQueue);
+}
+
+void TSerialDriver::PollPackets(std::uint32_t inQueue) {
+    const std::uint32_t now = GetTickCount();
+    if (inQueue >= static_cast<std::uint32_t>(FPacketSize)) {
+        do {
+            const auto size = static_cast<std::uint32_t>(FPacketSize);
+            const std::int32_t n = ReadInto(size);
+            if (n > 0 && FOnReceivePacket)
+                FOnReceivePacket(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
+            if (!Connected())
+                return; // the handler closed the port
+            if (FPacketBeginTick != NoTick)
+                FPacketBeginTick +=
+                    PacketTransferTime(FComPortSpeed, static_cast<std::int32_t>(size));
+            inQueue -= size;
+            if (inQueue == 0)
+                FPacketBeginTick = NoTick;
+        } while (FPacketSize > 0 && inQueue >= static_cast<std::uint32_t>(FPacketSize));
+        // Bytes that came with complete packets between two ticks start their wait now.
+        if (inQueue > 0 && FPacketBeginTick == NoTick)
+            FPacketBeginTick = now;
+        return;
+    }
+    if (FPacketTimeout > 0 && FPacketBeginTick != NoTick &&
+        TicksSince(FPacketBeginTick, now) > static_cast<std::uint32_t>(FPacketTimeout)) {
+        const std::int32_t n = ReadInto(inQueue);
+        if (n > 0 && FPacketMode == pmPass && FOnReceivePacket)
+            FOnReceivePacket(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
+        FPacketBeginTick = NoTick;
+    } else if (inQueue > 0 && FPacketBeginTick == NoTick) {
+        FPacketBeginTick = now;
+    }
+}
+
+// ---- unit-level functions
+
+std::string GetPlatformTag() {
+    OsVersionInfo info;
+    if (!QueryOsVersion(info))
+        return "??";
+    switch (info.platformId) {
+    case 0:
+        return "W32S";
+    case 1:
+        return "W95";
+    case 2:
+        return "WNT";
+    default:
+        return "";
+    }
+}
+
+std::uint32_t GetOSVersion() {
+    OsVersionInfo info;
+    if (!QueryOsVersion(info))
+        return 0;
+    return ((info.major & 0xFFFFu) << 16) | (info.minor & 0xFFFFu);
+}
+
+std::uint32_t BaudRateToValue(TComPortBaudRate Speed) {
+    static constexpr std::uint32_t rates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                              14400, 19200, 38400, 56000, 57600, 115200};
+    return Speed < std::size(rates) ? rates[Speed] : 0;
+}
+
+std::uint32_t PacketTransferTime(TComPortBaudRate Speed, std::int32_t Size) {
+    const std::uint32_t bps = BaudRateToValue(Speed);
+    if (bps == 0 || Size <= 0)
+        return 0;
+    // 10 bit times per byte; nearbyint rounds halves to the even neighbour.
+    const double ms = Size / (bps / 10.0) * 1000.0;
+    return static_cast<std::uint32_t>(std::nearbyint(ms));
+}
+
+std::uint16_t XonXoffLimit(std::int16_t inBufSize, const std::string& platformTag,
+                           std::uint32_t osVersion) {
+    int limit = std::max<int>(inBufSize, 0) / 4;
+    if (platformTag == "WNT" && (osVersion >> 16) >= 4)
+        limit = std::min(limit, 4096);
+    return static_cast<std::uint16_t>(limit);
+}

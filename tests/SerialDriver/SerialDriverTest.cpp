@@ -1,0 +1,447 @@
+#include "SerialDriver/SerialDriver.h"
+#include "Pty.h"
+#include "SerialDriver/LineSettings.h"
+#include "TempDir.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+std::string Pattern(std::size_t size) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>('A' + i % 23);
+    return s;
+}
+
+void Pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Every chunk handed to OnReceiveData or OnReceivePacket.
+struct Received {
+    std::vector<std::string> chunks;
+    void Bind(TSerialDriver& d, bool packets) {
+        auto handler = [this](TSerialDriver*, const std::uint8_t* p, std::uint32_t n) {
+            chunks.emplace_back(reinterpret_cast<const char*>(p), n);
+        };
+        packets ? d.SetOnReceivePacket(handler) : d.SetOnReceiveData(handler);
+    }
+};
+
+// A driver on COM2 mapped to a fresh pseudo-terminal.
+struct Rig {
+    Pty pty;
+    ScopedEnv env{"VEMIX_COM2", pty.SlavePath()};
+    TSerialDriver d;
+};
+
+} // namespace
+
+TEST(SerialDriverProperties, DefaultsAndSetterRules) {
+    TSerialDriver d;
+    EXPECT_EQ(d.ComPort(), pnCOM2);
+    EXPECT_EQ(d.ComPortSpeed(), br9600);
+    EXPECT_EQ(d.ComPortHwHandshaking(), hhNONERTSON);
+    EXPECT_EQ(d.ComPortInBufSize(), 2048);
+    EXPECT_EQ(d.PacketSize(), -1);
+    EXPECT_EQ(d.PacketTimeout(), -1);
+    EXPECT_EQ(d.ComPortPollingDelay(), 50);
+    EXPECT_EQ(d.OutputTimeout(), 500);
+
+    d.SetPacketTimeout(10);
+    EXPECT_EQ(d.PacketTimeout(), 200);
+    d.SetPacketTimeout(0);
+    EXPECT_EQ(d.PacketTimeout(), -1);
+    d.SetPacketTimeout(200);
+    d.SetComPortPollingDelay(300);
+    EXPECT_EQ(d.PacketTimeout(), 450);
+
+    d.SetPacketSize(3000);
+    EXPECT_EQ(d.ComPortInBufSize(), 6000);
+    d.SetPacketSize(0);
+    EXPECT_EQ(d.PacketSize(), -1);
+    // A smaller input size is raised again by the packet size.
+    d.SetPacketSize(1000);
+    d.SetComPortInBufSize(100);
+    EXPECT_EQ(d.ComPortInBufSize(), 2000);
+    // Above 16383 twice the value no longer fits the input size: the largest that does.
+    d.SetPacketSize(20000);
+    EXPECT_EQ(d.PacketSize(), 16383);
+    EXPECT_EQ(d.ComPortInBufSize(), 32766);
+    // Sizes of 0 or below are refused.
+    d.SetComPortInBufSize(0);
+    d.SetComPortOutBufSize(-1);
+    EXPECT_EQ(d.ComPortInBufSize(), 32766);
+    EXPECT_EQ(d.ComPortOutBufSize(), 2048);
+
+    // Disconnected, nothing happens and nothing fails loudly.
+    EXPECT_EQ(d.SendData("abc", 3, 100), 0u);
+    EXPECT_FALSE(d.SendString("abc"));
+    EXPECT_TRUE(d.SendString(""));
+    EXPECT_EQ(d.OutputFreeSpace(), 0xFFFF);
+    EXPECT_TRUE(d.ReadLineStatus().Empty());
+    d.PollTimerProc();
+    d.Disconnect();
+}
+
+TEST(SerialDriverPort, BytesArriveExactlyWithTheProgrammedSpeedAndTrace) {
+    Rig r;
+    ScopedEnv trace("VEMIX_TRACE", "1");
+    termios before{}, now{};
+    ASSERT_EQ(tcgetattr(r.pty.Slave(), &before), 0);
+    CaptureStderr();
+    ASSERT_TRUE(r.d.Connect());
+    EXPECT_TRUE(r.d.SendString(""));
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
+    EXPECT_TRUE(r.d.SendString(all + "\x1B\x64\x0A"));
+    EXPECT_EQ(r.pty.Read(259), all + "\x1B\x64\x0A");
+    EXPECT_EQ(r.d.OutputFreeSpace(), 2048);
+
+    ASSERT_EQ(tcgetattr(r.pty.Slave(), &now), 0);
+    EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B9600));
+    r.d.SetComPortSpeed(br19200);
+    EXPECT_EQ(ReadPortSpeed(r.pty.Slave()), 19200u);
+    r.d.SetComPortSpeed(br14400); // no B-constant: programmed through termios2
+    EXPECT_EQ(ReadPortSpeed(r.pty.Slave()), 14400u);
+
+    r.d.Disconnect();
+    const std::string log = GetCapturedStderr();
+    EXPECT_NE(log.find("COM2 (" + r.pty.SlavePath() + "): open, 9600 8N1"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("wrote 0 of 0 bytes"), std::string::npos) << log;
+    EXPECT_NE(log.find("wrote 259 of 259 bytes in "), std::string::npos) << log;
+    EXPECT_NE(log.find("FE FF 1B 64 0A\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("close after "), std::string::npos) << log;
+    // The terminal's own settings come back at close.
+    ASSERT_EQ(tcgetattr(r.pty.Slave(), &now), 0);
+    EXPECT_EQ(now.c_lflag, before.c_lflag);
+    EXPECT_EQ(now.c_oflag, before.c_oflag);
+    EXPECT_EQ(cfgetospeed(&now), cfgetospeed(&before));
+}
+
+TEST(SerialDriverPort, FailedOpensSayWhyOnStandardErrorAndCreateNothing) {
+    TempDir dir;
+    const std::string missing = dir.File("ttyNone");
+    const std::string file = dir.File("plain");
+    std::fclose(std::fopen(file.c_str(), "w"));
+    for (const std::string& path : {missing, file}) {
+        ScopedEnv env("VEMIX_COM3", path);
+        TSerialDriver d;
+        d.SetComPort(pnCOM3);
+        CaptureStderr();
+        EXPECT_FALSE(d.Connect());
+        const std::string log = GetCapturedStderr();
+        EXPECT_FALSE(d.Connected());
+        EXPECT_FALSE(d.SendString("abc"));
+        EXPECT_NE(log.find("COM3 (" + path + "): "), std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+    struct stat st {};
+    EXPECT_NE(stat(missing.c_str(), &st), 0) << "opening a port never creates a file";
+    EXPECT_EQ(ReadFileBytes(file), "");
+}
+
+TEST(SerialDriverPort, APortHeldByAnotherDriverIsBusy) {
+    Rig r;
+    TSerialDriver second;
+    ASSERT_TRUE(r.d.Connect());
+    CaptureStderr();
+    EXPECT_FALSE(second.Connect());
+    const std::string log = GetCapturedStderr();
+    EXPECT_NE(log.find("another program holds the port"), std::string::npos) << log;
+    EXPECT_TRUE(r.d.SendString("mine"));
+    EXPECT_EQ(r.pty.Read(4), "mine");
+    r.d.Disconnect();
+    EXPECT_TRUE(second.Connect());
+}
+
+TEST(SerialDriverPort, PortAndSizesAreFixedWhileConnectedAndConnectDoesNotReopen) {
+    Rig r;
+    Pty other, tenth;
+    ScopedEnv e3("VEMIX_COM3", other.SlavePath());
+    ScopedEnv e10("VEMIX_COM10", tenth.SlavePath());
+    ASSERT_TRUE(r.d.Connect());
+    r.d.SetComPort(pnCOM3);
+    r.d.SetComPortInBufSize(100);
+    r.d.SetComPortOutBufSize(100);
+    EXPECT_EQ(r.d.ComPort(), pnCOM2);
+    EXPECT_EQ(r.d.ComPortInBufSize(), 2048);
+    EXPECT_EQ(r.d.ComPortOutBufSize(), 2048);
+    r.d.SetPacketSize(3000); // taken while connected, and it raises the input size
+    EXPECT_EQ(r.d.ComPortInBufSize(), 6000);
+    // A second Connect keeps the open port: waiting input is not purged by a reprogramming.
+    r.pty.Write("xyz");
+    ASSERT_TRUE(r.pty.WaitInput(3));
+    EXPECT_TRUE(r.d.Connect());
+    EXPECT_EQ(r.pty.InputWaiting(), 3);
+    // Output of one cycle that the other end has not read yet survives the next cycle.
+    EXPECT_TRUE(r.d.SendString("one"));
+    r.d.Disconnect();
+    ASSERT_TRUE(r.d.Connect());
+    EXPECT_TRUE(r.d.SendString("two"));
+    r.d.Disconnect();
+    EXPECT_EQ(r.pty.Read(6), "onetwo");
+    EXPECT_EQ(other.ReadAll(50), "");
+
+    r.d.SetComPort(pnCOM10);
+    ASSERT_TRUE(r.d.Connect());
+    EXPECT_TRUE(r.d.SendString("ten"));
+    EXPECT_EQ(tenth.Read(3), "ten");
+}
+
+TEST(SerialDriverPort, XoffStallGivesUpAfterTheTimeoutAndXonResumes) {
+    Rig r;
+    r.d.SetComPortSwHandshaking(shXONXOFF);
+    r.d.SetOutputTimeout(300);
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write("\x13");
+    Pause(150); // the line sees XOFF
+    Stopwatch stall;
+    EXPECT_EQ(r.d.SendData("hello", 5), 0u);
+    EXPECT_GE(stall.Ms(), 290);
+    EXPECT_LT(stall.Ms(), 3000);
+    r.pty.Write("\x11");
+    Pause(150);
+    EXPECT_TRUE(r.d.SendString("go"));
+    EXPECT_EQ(r.pty.Read(2), "go");
+    Stopwatch close;
+    r.d.Disconnect();
+    EXPECT_LT(close.Ms(), 1000);
+}
+
+TEST(SerialDriverPort, FullQueueStallReturnsThePartialCountAndClosesQuickly) {
+    Rig r;
+    r.d.SetOutputTimeout(250);
+    ASSERT_TRUE(r.d.Connect());
+    const std::string data = Pattern(1 << 20);
+    Stopwatch stall;
+    const std::uint32_t sent = r.d.SendData(data.data(), static_cast<std::uint32_t>(data.size()));
+    EXPECT_GE(stall.Ms(), 240);
+    EXPECT_LT(stall.Ms(), 5000);
+    EXPECT_GT(sent, 0u);
+    EXPECT_LT(sent, data.size());
+    // What went out is exactly the beginning of the data.
+    const std::string got = r.pty.ReadAll();
+    EXPECT_EQ(got.size(), sent);
+    EXPECT_EQ(got, data.substr(0, got.size()));
+    Stopwatch close;
+    r.d.Disconnect();
+    EXPECT_LT(close.Ms(), 1000);
+}
+
+TEST(SerialDriverPort, StallTimeoutSurvivesTickCounterWrapAndSignFlip) {
+    for (std::uint32_t base : {0xFFFFFF00u, 0x7FFFFF80u}) {
+        Stopwatch clock;
+        ScopedTick tick([&] { return base + static_cast<std::uint32_t>(clock.Ms()); });
+        Rig r;
+        r.d.SetComPortSwHandshaking(shXONXOFF);
+        r.d.SetOutputTimeout(400);
+        ASSERT_TRUE(r.d.Connect());
+        r.pty.Write("\x13");
+        Pause(100);
+        Stopwatch stall;
+        EXPECT_FALSE(r.d.SendString("held"));
+        EXPECT_GE(stall.Ms(), 390) << std::hex << base;
+        EXPECT_LT(stall.Ms(), 3000) << std::hex << base;
+    }
+}
+
+TEST(SerialDriverPort, UnplugMidSendEndsTheSendAndTheNextConnectFails) {
+    Rig r;
+    r.d.SetOutputTimeout(5000);
+    ASSERT_TRUE(r.d.Connect());
+    std::thread unplug([&] {
+        Pause(150);
+        r.pty.CloseMaster();
+    });
+    Stopwatch send;
+    EXPECT_FALSE(r.d.SendString(Pattern(1 << 20)));
+    unplug.join();
+    EXPECT_LT(send.Ms(), 2500) << "the send ends with the device, not with the time-out";
+    EXPECT_FALSE(r.d.SendString("more"));
+    r.d.PollTimerProc();
+    Stopwatch close;
+    r.d.Disconnect();
+    EXPECT_LT(close.Ms(), 1000);
+    CaptureStderr();
+    EXPECT_FALSE(r.d.Connect());
+    const std::string log = GetCapturedStderr();
+    EXPECT_FALSE(r.d.Connected());
+    EXPECT_NE(log.find("COM2 (" + r.pty.SlavePath() + ")"), std::string::npos) << log;
+}
+
+TEST(SerialDriverPort, LineCheckStopsTheSendWithoutModemLines) {
+    Rig r;
+    r.d.SetCheckLineStatus(true);
+    ASSERT_TRUE(r.d.Connect());
+    EXPECT_TRUE(r.d.ReadLineStatus().Empty()) << "a pseudo-terminal has no modem lines";
+    Stopwatch send;
+    EXPECT_FALSE(r.d.SendString("never"));
+    EXPECT_LT(send.Ms(), 250) << "stops at the first pass, not at the time-out";
+    EXPECT_EQ(r.pty.ReadAll(50), "");
+}
+
+TEST(SerialDriverPort, ChangingASettingWhileConnectedPurgesBothQueues) {
+    Rig r;
+    r.d.SetOutputTimeout(200);
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write("waiting input");
+    ASSERT_TRUE(r.pty.WaitInput(13));
+    // Fill the line until it stalls; what has not reached the other end yet is dropped.
+    const std::string data = Pattern(1 << 20);
+    const std::uint32_t sent = r.d.SendData(data.data(), static_cast<std::uint32_t>(data.size()));
+    ASSERT_GT(sent, 0u);
+    r.d.SetComPortParity(ptEVEN);
+    EXPECT_EQ(r.pty.InputWaiting(), 0);
+    const std::string got = r.pty.ReadAll();
+    EXPECT_LT(got.size(), sent);
+    EXPECT_EQ(got, data.substr(0, got.size()));
+}
+
+TEST(SerialDriverReceive, StreamModeEmptiesTheQueueWithOrWithoutAHandler) {
+    Rig r;
+    r.d.SetComPortInBufSize(16);
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write(Pattern(10));
+    ASSERT_TRUE(r.pty.WaitInput(10));
+    r.d.PollTimerProc();
+    EXPECT_EQ(r.pty.InputWaiting(), 0);
+
+    Received rx;
+    rx.Bind(r.d, false);
+    const std::string data = Pattern(40);
+    r.pty.Write(data);
+    ASSERT_TRUE(r.pty.WaitInput(40));
+    for (int tick = 0; tick < 4; ++tick) // at most one buffer per tick, then nothing
+        r.d.PollTimerProc();
+    ASSERT_EQ(rx.chunks.size(), 3u);
+    EXPECT_EQ(rx.chunks[0] + "|" + rx.chunks[1] + "|" + rx.chunks[2],
+              data.substr(0, 16) + "|" + data.substr(16, 16) + "|" + data.substr(32));
+}
+
+TEST(SerialDriverReceive, PollTimerRunsWhileConnected) {
+    Rig r;
+    Received rx;
+    rx.Bind(r.d, false);
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write("ack");
+    for (int i = 0; i < 100 && rx.chunks.empty(); ++i)
+        QTest::qWait(20);
+    ASSERT_EQ(rx.chunks, std::vector<std::string>{"ack"});
+    r.d.Disconnect();
+    r.pty.Write("late");
+    QTest::qWait(200);
+    EXPECT_EQ(rx.chunks.size(), 1u) << "no polling after Disconnect";
+}
+
+namespace {
+// A connected driver in packet mode (10 bytes) with the tick counter in the test's hands.
+struct PacketRig : Rig {
+    std::uint32_t now = 1000;
+    ScopedTick tick{[this] { return now; }};
+    Received rx;
+    PacketRig(std::int32_t timeout, TPacketMode mode) {
+        d.SetPacketSize(10);
+        d.SetPacketTimeout(timeout);
+        d.SetPacketMode(mode);
+        rx.Bind(d, true);
+        if (!d.Connect())
+            throw std::runtime_error("no port");
+    }
+    void Arrive(const std::string& bytes, int waiting) {
+        pty.Write(bytes);
+        if (!pty.WaitInput(waiting))
+            throw std::runtime_error("bytes did not arrive");
+    }
+    void TickAt(std::uint32_t tick) {
+        now = tick;
+        d.PollTimerProc();
+    }
+};
+} // namespace
+
+TEST(SerialDriverReceive, PacketsAndAShortPacketPassedAfterTheTimeout) {
+    PacketRig r(300, pmPass);
+    const std::string data = Pattern(25);
+    r.Arrive(data, 25);
+    r.TickAt(1000);
+    ASSERT_EQ(r.rx.chunks.size(), 2u);
+    EXPECT_EQ(r.rx.chunks[0], data.substr(0, 10));
+    EXPECT_EQ(r.rx.chunks[1], data.substr(10, 10));
+    // The rest came between two ticks with the packets: its wait starts at this tick.
+    EXPECT_EQ(r.d.PacketBeginTick(), 1000u);
+    r.TickAt(1300); // exactly the time-out: not yet
+    EXPECT_EQ(r.rx.chunks.size(), 2u);
+    r.TickAt(1301);
+    ASSERT_EQ(r.rx.chunks.size(), 3u);
+    EXPECT_EQ(r.rx.chunks[2], data.substr(20));
+    EXPECT_EQ(r.pty.InputWaiting(), 0);
+    EXPECT_EQ(r.d.PacketBeginTick(), TSerialDriver::NoTick);
+}
+
+TEST(SerialDriverReceive, ShortPacketDroppedAfterTheTimeoutOrKeptWithoutOne) {
+    PacketRig r(300, pmDiscard);
+    r.Arrive("12345", 5);
+    r.TickAt(1000); // first seen here
+    r.TickAt(1200);
+    EXPECT_EQ(r.pty.InputWaiting(), 5);
+    r.TickAt(1301);
+    EXPECT_EQ(r.pty.InputWaiting(), 0);
+    r.Arrive("abcdefghij", 10);
+    r.TickAt(1350);
+    EXPECT_EQ(r.rx.chunks, std::vector<std::string>{"abcdefghij"});
+
+    PacketRig w(-1, pmPass);
+    w.Arrive("12345", 5);
+    w.TickAt(1000);
+    w.TickAt(0x7FFFFFFF);
+    w.TickAt(5);
+    EXPECT_TRUE(w.rx.chunks.empty());
+    w.Arrive("6789012", 12);
+    w.TickAt(6);
+    EXPECT_EQ(w.rx.chunks, std::vector<std::string>{"1234567890"});
+    EXPECT_EQ(w.pty.InputWaiting(), 2);
+}
+
+TEST(SerialDriverReceive, StartTickAdvancesByTheTransferTimeOfEachPacket) {
+    PacketRig r(300, pmPass);
+    r.Arrive("abcde", 5);
+    r.TickAt(1000);
+    r.Arrive(Pattern(20), 25);
+    r.TickAt(1100);
+    EXPECT_EQ(r.rx.chunks.size(), 2u);
+    // Two packets of 10 bytes at 9600 bit/s: 10 ms each.
+    EXPECT_EQ(r.d.PacketBeginTick(), 1020u);
+    r.TickAt(1320);
+    EXPECT_EQ(r.rx.chunks.size(), 2u);
+    r.TickAt(1321);
+    ASSERT_EQ(r.rx.chunks.size(), 3u);
+    EXPECT_EQ(r.rx.chunks[2].size(), 5u);
+    // An exact number of packets leaves no start tick behind.
+    r.Arrive(Pattern(10), 10);
+    r.TickAt(1400);
+    EXPECT_EQ(r.rx.chunks.size(), 4u);
+    EXPECT_EQ(r.d.PacketBeginTick(), TSerialDriver::NoTick);
+}
+
+TEST(SerialDriverReceive, HandlerMayCloseThePort) {
+    PacketRig r(-1, pmPass);
+    int calls = 0;
+    r.d.SetOnReceivePacket([&](TSerialDriver* sender, const std::uint8_t*, std::uint32_t) {
+        ++calls;
+        sender->Disconnect();
+    });
+    r.Arrive(Pattern(30), 30);
+    r.TickAt(1000);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(r.d.Connected());
+}
