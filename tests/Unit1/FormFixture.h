@@ -57,6 +57,30 @@ class FormTest : public ::testing::Test {
     int reader_ = -1;
 };
 
+// Collects what the program writes to standard error while the object lives.
+class StderrCapture {
+  public:
+    explicit StderrCapture(std::string path) : path_(std::move(path)), saved_(::dup(2)) {
+        int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ~StderrCapture() { Stop(); }
+    std::string Stop() {
+        if (saved_ >= 0) {
+            ::fflush(stderr);
+            ::dup2(saved_, 2);
+            ::close(saved_);
+            saved_ = -1;
+        }
+        return ReadFileBytes(path_);
+    }
+
+  private:
+    std::string path_;
+    int saved_;
+};
+
 inline std::string B(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }

@@ -90,16 +90,9 @@ TEST_F(FormTest, FailedOpenExplainsItselfOnStandardErrorInOneLine) {
     const std::string missing = "/dev/vemix-missing-lp9";
     ScopedEnv env("VEMIX_LPT2", missing);
     Port(5);
-    std::string log = dir_.File("stderr");
-    int saved = ::dup(2);
-    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, 2);
-    ::close(fd);
+    StderrCapture capture(dir_.File("stderr"));
     Guarded([&] { form().Button3Click(); });
-    ::fflush(stderr);
-    ::dup2(saved, 2);
-    ::close(saved);
-    std::string text = ReadFileBytes(log);
+    std::string text = capture.Stop();
     EXPECT_NE(text.find("LPT2 (" + missing + "): No such file or directory"), std::string::npos)
         << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
