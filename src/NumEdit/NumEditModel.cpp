@@ -59,7 +59,7 @@ QChar TNumEditModel::FilterKey(QChar key) {
     const bool expNegative = ePos > 0 && Text.mid(ePos).contains(u'-');
     if (negative && SelStart == 0)
         SelStart = 1; // never before the sign
-    if (expNegative && SelStart == ePos + 1)
+    if (expNegative && SelStart == ePos)
         ++SelStart; // never between "E" and its sign
     ClampSelection();
 
@@ -230,10 +230,12 @@ void TNumEditModel::DeleteSelection() {
         SelLength = 0;
         return;
     }
-    const QString selected = SelectedText();
-    int n = StripThousands(selected, Seps.Thousand).size();
-    if (selected.contains(Seps.Decimal))
-        --n;
+    // One Backspace for each selected character that Backspace can remove: it steps over
+    // separators and "E", so counting those would cost a digit outside the selection.
+    int n = 0;
+    for (QChar c : SelectedText())
+        if (c != Seps.Thousand && c != Seps.Decimal && c != u'E')
+            ++n;
     SelStart += SelLength;
     SelLength = 0;
     for (int i = 0; i < n; ++i)
