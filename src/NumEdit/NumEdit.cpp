@@ -21,9 +21,12 @@ constexpr QChar CtrlV(22);
 constexpr QChar CtrlX(24);
 constexpr QChar CarriageReturn(13);
 
-bool IsClipboardChar(QChar c) { return c == CtrlC || c == CtrlV || c == CtrlX; }
+bool IsClipboardChar(QChar c) {
+    return c == CtrlC || c == CtrlV || c == CtrlX;
+}
 
-// The key code the key-down and key-up rules see.
+// The key code the key-down and key-up rules see: the Windows codes for the keys that
+// matter; punctuation gets its own codes so that "." (0x2E in Qt) is never taken for Delete.
 int VirtualKey(const QKeyEvent* e) {
     const int k = e->key();
     switch (k) {
@@ -40,27 +43,44 @@ int VirtualKey(const QKeyEvent* e) {
         return VK_SPACE;
     case Qt::Key_Delete:
         return VK_DELETE;
+    case Qt::Key_Comma:
+        return 0xBC;
+    case Qt::Key_Minus:
+        return 0xBD;
+    case Qt::Key_Period:
+        return 0xBE;
     default:
         if ((k >= Qt::Key_0 && k <= Qt::Key_9) || (k >= Qt::Key_A && k <= Qt::Key_Z))
             return k; // the same codes as the ASCII digits and capitals
+        if (k < 0x100)
+            return 0x100 + k; // other characters: out of the way of the codes above
         return k;
     }
 }
 
 // Keys the edit control may handle itself: caret movement and selection only.
 bool IsNavigation(const QKeyEvent* e) {
-    static const QKeySequence::StandardKey keys[] = {
-        QKeySequence::MoveToNextChar,        QKeySequence::MoveToPreviousChar,
-        QKeySequence::MoveToNextWord,        QKeySequence::MoveToPreviousWord,
-        QKeySequence::MoveToStartOfLine,     QKeySequence::MoveToEndOfLine,
-        QKeySequence::MoveToStartOfBlock,    QKeySequence::MoveToEndOfBlock,
-        QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,
-        QKeySequence::SelectNextChar,        QKeySequence::SelectPreviousChar,
-        QKeySequence::SelectNextWord,        QKeySequence::SelectPreviousWord,
-        QKeySequence::SelectStartOfLine,     QKeySequence::SelectEndOfLine,
-        QKeySequence::SelectStartOfBlock,    QKeySequence::SelectEndOfBlock,
-        QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument,
-        QKeySequence::SelectAll};
+    static const QKeySequence::StandardKey keys[] = {QKeySequence::MoveToNextChar,
+                                                     QKeySequence::MoveToPreviousChar,
+                                                     QKeySequence::MoveToNextWord,
+                                                     QKeySequence::MoveToPreviousWord,
+                                                     QKeySequence::MoveToStartOfLine,
+                                                     QKeySequence::MoveToEndOfLine,
+                                                     QKeySequence::MoveToStartOfBlock,
+                                                     QKeySequence::MoveToEndOfBlock,
+                                                     QKeySequence::MoveToStartOfDocument,
+                                                     QKeySequence::MoveToEndOfDocument,
+                                                     QKeySequence::SelectNextChar,
+                                                     QKeySequence::SelectPreviousChar,
+                                                     QKeySequence::SelectNextWord,
+                                                     QKeySequence::SelectPreviousWord,
+                                                     QKeySequence::SelectStartOfLine,
+                                                     QKeySequence::SelectEndOfLine,
+                                                     QKeySequence::SelectStartOfBlock,
+                                                     QKeySequence::SelectEndOfBlock,
+                                                     QKeySequence::SelectStartOfDocument,
+                                                     QKeySequence::SelectEndOfDocument,
+                                                     QKeySequence::SelectAll};
     for (auto key : keys)
         if (e->matches(key))
             return true;
@@ -87,7 +107,9 @@ QString TNumEdit::StripThousands(const QString& s) const {
     return ::StripThousands(s, RegionalSeparators().Thousand);
 }
 
-long double TNumEdit::Value() const { return ReadNumber(text(), RegionalSeparators()); }
+long double TNumEdit::Value() const {
+    return ReadNumber(text(), RegionalSeparators());
+}
 
 void TNumEdit::SetValue(long double x) {
     const QString t = FormatValue(x);
@@ -95,7 +117,9 @@ void TNumEdit::SetValue(long double x) {
         setText(t);
 }
 
-int TNumEdit::AsInteger() const { return TruncToInt32(Value(), StripThousands(text())); }
+int TNumEdit::AsInteger() const {
+    return TruncToInt32(Value(), StripThousands(text()));
+}
 
 double TNumEdit::ValueProperty() const {
     const auto v = TextToFloat(StripThousands(text()), RegionalSeparators().Decimal);
@@ -179,6 +203,10 @@ TNumEditModel TNumEdit::Model() const {
 }
 
 void TNumEdit::ApplyModel(const TNumEditModel& m) {
+    const TNumEditModel now = Model();
+    // Untouched: keep the selection's direction (the caret may be at its start).
+    if (m.Text == now.Text && m.SelStart == now.SelStart && m.SelLength == now.SelLength)
+        return;
     if (m.Text != text())
         setText(m.Text);
     if (m.SelLength > 0)
@@ -199,7 +227,9 @@ void TNumEdit::DeleteSelection() {
     ApplyModel(m);
 }
 
-void TNumEdit::CopyToClipboard() { QGuiApplication::clipboard()->setText(Model().CopyText()); }
+void TNumEdit::CopyToClipboard() {
+    QGuiApplication::clipboard()->setText(Model().CopyText());
+}
 
 void TNumEdit::CutToClipboard() {
     CopyToClipboard();
@@ -425,8 +455,7 @@ void TNumEdit::focusInEvent(QFocusEvent* e) {
     Guarded([&] {
         if (FOnEnter)
             FOnEnter(this);
-        if (reason == Qt::MouseFocusReason ||
-            (QGuiApplication::mouseButtons() & Qt::LeftButton))
+        if (reason == Qt::MouseFocusReason || (QGuiApplication::mouseButtons() & Qt::LeftButton))
             FMouseEntry = true;
         if (FAutoSelect)
             selectAll();

@@ -28,7 +28,7 @@ class TNumEdit : public QLineEdit {
     Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 
-public:
+  public:
     explicit TNumEdit(QWidget* parent = nullptr);
 
     // The number in the text; EConvertError when the text does not read.
@@ -93,13 +93,13 @@ public:
     // The mouse-entry flag: the focus arrived with the left button down.
     bool MouseEntry() const { return FMouseEntry; }
 
-public slots:
+  public slots:
     // The line edit's clipboard slots, taken over so that no caller bypasses the rules.
     void cut() { CutToClipboard(); }
     void copy() { CopyToClipboard(); }
     void paste() { PasteFromClipboard(); }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
@@ -108,7 +108,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
 
-private:
+  private:
     double MinValueProperty() const { return static_cast<double>(FMinValue); }
     void SetMinValueProperty(double x) { SetMinValue(x); }
     double MaxValueProperty() const { return static_cast<double>(FMaxValue); }

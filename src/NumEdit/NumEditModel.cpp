@@ -6,11 +6,17 @@ QString TNumEditModel::FormatValue(long double x) const {
     return ::FormatValue(x, NumberFormat, Decimals, Seps);
 }
 
-long double TNumEditModel::Value() const { return ReadNumber(Text, Seps); }
+long double TNumEditModel::Value() const {
+    return ReadNumber(Text, Seps);
+}
 
-QString TNumEditModel::SelectedText() const { return Text.mid(SelStart, SelLength); }
+QString TNumEditModel::SelectedText() const {
+    return Text.mid(SelStart, SelLength);
+}
 
-QString TNumEditModel::CopyText() const { return StripThousands(SelectedText(), Seps.Thousand); }
+QString TNumEditModel::CopyText() const {
+    return StripThousands(SelectedText(), Seps.Thousand);
+}
 
 QChar TNumEditModel::At(int pos) const {
     return pos >= 1 && pos <= Text.size() ? Text[pos - 1] : QChar();
@@ -138,7 +144,9 @@ void TNumEditModel::InsertKey(QChar key) {
     SelLength = 0;
 }
 
-void TNumEditModel::Type(QChar key) { InsertKey(FilterKey(ApplyCharCase(key))); }
+void TNumEditModel::Type(QChar key) {
+    InsertKey(FilterKey(ApplyCharCase(key)));
+}
 
 void TNumEditModel::KeyUp(int key) {
     if (SelLength != 0 || NumberFormat != Thousands)

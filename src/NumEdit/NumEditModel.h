@@ -51,8 +51,8 @@ struct TNumEditModel {
     void Paste(const QString& clip);
     void Cut(QString& clip);
 
-private:
+  private:
     int Pos(QChar c) const { return Text.indexOf(c) + 1; } // 1-based, 0 if absent
-    QChar At(int pos) const; // 1-based, null outside the text
+    QChar At(int pos) const;                               // 1-based, null outside the text
     void ClampSelection();
 };

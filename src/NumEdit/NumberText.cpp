@@ -244,8 +244,8 @@ QString FormatValue(long double x, TNumberFormat format, int decimals, const TSe
     const int n = CountDigitsBefore(result, seps.Decimal);
     if (d == -1) {
         if (format == Thousands)
-            result = FormatFloat(QStringLiteral(",0.") + QString(std::max(0, 15 - n), u'#'), x,
-                                 seps);
+            result =
+                FormatFloat(QStringLiteral(",0.") + QString(std::max(0, 15 - n), u'#'), x, seps);
     } else if (d > 0 && 15 - n < d) {
         // At most 15 significant digits come from the value; further decimals are zeros.
         if (n >= 15) // no decimal is left to take: the integer, then only zeros

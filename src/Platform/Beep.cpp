@@ -19,7 +19,9 @@ void Beep() {
         QApplication::beep();
 }
 
-int BeepCount() { return beeps; }
+int BeepCount() {
+    return beeps;
+}
 
 std::function<void()> SetBeepHook(std::function<void()> hook) {
     std::function<void()> previous = std::move(Hook());

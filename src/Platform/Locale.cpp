@@ -37,4 +37,6 @@ TSeparators SetRegionalSeparators(const TSeparators& separators) {
     return previous;
 }
 
-void ReloadRegionalSeparators() { Current() = SystemSeparators(); }
+void ReloadRegionalSeparators() {
+    Current() = SystemSeparators();
+}

@@ -143,8 +143,8 @@ TEST(NumEditKeys, ThousandsRegroupWhileTyping) {
         m.KeyUp(k.unicode());
         seen << Shown(m);
     }
-    EXPECT_EQ(seen, QStringList({"1|", "12|", "123|", "1,234|", "12,345|", "123,456|",
-                                 "1,234,567|"}));
+    EXPECT_EQ(seen,
+              QStringList({"1|", "12|", "123|", "1,234|", "12,345|", "123,456|", "1,234,567|"}));
     EXPECT_EQ(Keys(Box("1,234,56|7", -1, Thousands), "\b\b"), "12,34|7");
     EXPECT_EQ(Keys(Box("1|,234", -1, Thousands), "5"), "15|,234");
     EXPECT_EQ(Keys(Box("1,234|", -1, Thousands), ".5"), "1,234.5|");
