@@ -98,6 +98,8 @@ QChar TNumEditModel::FilterKey(QChar key) {
         }
         if (Decimals < 0)
             SelStart = ePos > 0 ? ePos - 1 : Text.size();
+        else if (ePos > 0 && SelStart >= ePos)
+            SelStart = ePos - 1; // a separator in the exponent would spoil the number
         ClampSelection();
         return key;
     }

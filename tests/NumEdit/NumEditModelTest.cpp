@@ -89,6 +89,8 @@ TEST(NumEditKeys, DecimalSeparatorAndExponentOccurOnce) {
     EXPECT_EQ(Keys(Box("1|5E3"), "."), "15.|E3");
     EXPECT_EQ(Keys(Box("1|5", 2), "."), "1.|5");
     EXPECT_EQ(Keys(Box("[15]"), "."), "15.|");
+    EXPECT_EQ(Keys(Box("1E|5", 0, Scientific), "."), "1.|E5");
+    EXPECT_EQ(Keys(Box("1|E5", 0, Scientific), "."), "1.|E5");
     EXPECT_EQ(Keys(Box("|2", -1, Scientific), "E"), "2E|");
     EXPECT_EQ(Keys(Box("|2"), "e"), "2E|");
     EXPECT_EQ(Keys(Box("|2E5"), "E"), "2E|5");
