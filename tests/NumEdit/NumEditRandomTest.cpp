@@ -107,10 +107,9 @@ TEST(NumEditRandom, ModelKeepsANumber) {
                         m.SelLength = 0;
                         trail += "<exit>";
                     } else {
-                        const long double v =
-                            std::ldexp(static_cast<long double>(static_cast<int>(rng() % 2000001) -
-                                                                1000000),
-                                       static_cast<int>(rng() % 40) - 20);
+                        const long double v = std::ldexp(
+                            static_cast<long double>(static_cast<int>(rng() % 2000001) - 1000000),
+                            static_cast<int>(rng() % 40) - 20);
                         m.Text = m.FormatValue(v);
                         m.SelStart = m.SelLength = 0;
                         trail += "<value>";

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -433,4 +434,29 @@ TEST(NumEditWidget, EnteringByMouseKeepsEverythingSelected) {
     f.box->setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(f.box->MouseEntry());
     EXPECT_EQ(Shown(*f.box), "[250]");
+}
+
+TEST(NumEditPlatform, SeparatorsAndBeep) {
+    // The system's separators are the locale's first characters; they can be replaced.
+    ReloadRegionalSeparators();
+    const TSeparators system = RegionalSeparators();
+    EXPECT_EQ(system.Decimal, QLocale::system().decimalPoint().front());
+    EXPECT_NE(system.Decimal, system.Thousand);
+    const TSeparators before = SetRegionalSeparators({u',', u'.'});
+    EXPECT_EQ(before.Decimal, system.Decimal);
+    TNumEdit box;
+    box.SetValue(1234.5L);
+    box.SetNumberFormat(Thousands);
+    EXPECT_EQ(box.text(), "1.234,5");
+    EXPECT_EQ(box.AsInteger(), 1234);
+    SetRegionalSeparators(before);
+
+    int heard = 0;
+    const auto previous = SetBeepHook([&] { ++heard; });
+    const int count = BeepCount();
+    Beep();
+    Beep();
+    EXPECT_EQ(BeepCount(), count + 2);
+    EXPECT_EQ(heard, 2);
+    SetBeepHook(previous);
 }

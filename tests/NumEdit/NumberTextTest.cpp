@@ -100,6 +100,9 @@ TEST(FormatValue, ScientificAndEngineering) {
     EXPECT_EQ(Fmt(2e-6L, Engineering, -1), "0.002E-3");
     EXPECT_EQ(Fmt(-2e-6L, Engineering, 4), "-0.0020E-3");
     EXPECT_EQ(Fmt(1.5L, Engineering, 3), "1.500E0");
+    EXPECT_EQ(Fmt(1000, Engineering, -1), "1E3");
+    EXPECT_EQ(Fmt(-0.001L, Engineering, 2), "-1.00E-3");
+    EXPECT_EQ(Fmt(999.9999999L, Engineering, 2), "1000.00E0");
     EXPECT_EQ(Fmt(0, Engineering, 2), "0.00E0");
     // Values at the edges of the number type still format and read back.
     EXPECT_EQ(Fmt(1e4900L, Engineering, 2), "10.00E4899");
