@@ -445,7 +445,16 @@ void TNumEdit::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TNumEdit::focusInEvent(QFocusEvent* e) {
+    const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int selLength = hasSelectedText() ? selectionLength() : 0;
     QLineEdit::focusInEvent(e);
+    // The line edit selects everything when tabbed into; that is AutoSelect's to decide.
+    if (!FAutoSelect) {
+        if (selLength > 0)
+            setSelection(selStart, selLength);
+        else
+            setCursorPosition(selStart);
+    }
     const Qt::FocusReason reason = e->reason();
     // Getting the window back or closing a menu is not entering the box.
     if (reason == Qt::PopupFocusReason ||

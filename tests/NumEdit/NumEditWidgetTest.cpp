@@ -434,6 +434,12 @@ TEST(NumEditWidget, EnteringByMouseKeepsEverythingSelected) {
     f.box->setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(f.box->MouseEntry());
     EXPECT_EQ(Shown(*f.box), "[250]");
+    // Without AutoSelect the caret stays where it was.
+    f.box->SetAutoSelect(false);
+    f.box->setCursorPosition(1);
+    f.next->setFocus(Qt::TabFocusReason);
+    f.box->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Shown(*f.box), "2|50");
 }
 
 TEST(NumEditPlatform, SeparatorsAndBeep) {
