@@ -1,32 +1,151 @@
 #pragma once
-// Stand-in for the numeric edit: a line edit whose text is read as an integer.
+// TNumEdit: a single-line edit box for one number. The text is the number: every key, every
+// clipboard operation and every focus change keeps it in the form the number format and the
+// decimals prescribe. The key rules live in TNumEditModel; this class forwards its events.
+#include "NumEdit/NumEditModel.h"
+#include "NumEdit/NumberText.h"
 #include "Platform/Exceptions.h"
 
 #include <QLineEdit>
+#include <functional>
+
+class QMenu;
+
+enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 class TNumEdit : public QLineEdit {
     Q_OBJECT
-    Q_PROPERTY(double MinValue READ MinValue WRITE SetMinValue)
-    Q_PROPERTY(double MaxValue READ MaxValue WRITE SetMaxValue)
-    Q_PROPERTY(double Value READ Value WRITE SetValue)
-public:
-    explicit TNumEdit(QWidget* parent = nullptr) : QLineEdit(parent) { setText("0"); }
+    // The form description sets these by name. Order matters: MaxValue before MinValue (a
+    // bound is refused when it would cross the other), Value after Decimals and NumberFormat.
+    Q_PROPERTY(double MinValue READ MinValueProperty WRITE SetMinValueProperty)
+    Q_PROPERTY(double MaxValue READ MaxValueProperty WRITE SetMaxValueProperty)
+    Q_PROPERTY(double Value READ ValueProperty WRITE SetValueProperty)
+    Q_PROPERTY(int Decimals READ Decimals WRITE SetDecimalsProperty)
+    Q_PROPERTY(bool EnterAsTab READ EnterAsTab WRITE SetEnterAsTab)
+    Q_PROPERTY(int Alignment READ AlignmentProperty WRITE SetAlignmentProperty)
+    Q_PROPERTY(int NumberFormat READ NumberFormatProperty WRITE SetNumberFormatProperty)
+    Q_PROPERTY(int CharCase READ CharCaseProperty WRITE SetCharCaseProperty)
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 
-    double MinValue() const { return FMin; }
-    void SetMinValue(double v) { FMin = v; }
-    double MaxValue() const { return FMax; }
-    void SetMaxValue(double v) { FMax = v; }
-    double Value() const { return text().toDouble(); }
-    void SetValue(double v) { setText(QString::number(v, 'g', 18)); }
-    int AsInteger() const {
-        bool ok = false;
-        double v = text().toDouble(&ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text()));
-        return static_cast<int>(static_cast<long long>(v));
-    }
+  public:
+    explicit TNumEdit(QWidget* parent = nullptr);
 
-private:
-    double FMin = 0;
-    double FMax = 0;
+    // The number in the text; EConvertError when the text does not read.
+    long double Value() const;
+    // Rewrites the text when the formatted value differs from it (no range check).
+    void SetValue(long double x);
+    // The value truncated toward zero, low 32 bits of the 64-bit result; EConvertError when
+    // the text does not read.
+    int AsInteger() const;
+
+    long double MinValue() const { return FMinValue; }
+    void SetMinValue(long double x);
+    long double MaxValue() const { return FMaxValue; }
+    void SetMaxValue(long double x);
+    int Decimals() const { return FDecimals; }
+    void SetDecimals(int d);
+    TNumberFormat NumberFormat() const { return FNumberFormat; }
+    void SetNumberFormat(TNumberFormat f);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment a);
+    bool EnterAsTab() const { return FEnterAsTab; }
+    void SetEnterAsTab(bool on) { FEnterAsTab = on; }
+    TEditCharCase CharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase c) { FCharCase = c; }
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool on) { FAutoSelect = on; }
+    QString Version() const { return QStringLiteral("2.40.00.00"); }
+    void SetVersion(const QString&) {} // constant
+    // A range is in force when either bound is not zero.
+    bool RangeInForce() const { return FMinValue != 0 || FMaxValue != 0; }
+
+    QString FormatValue(long double x) const;
+    QString StripThousands(const QString& s) const;
+
+    // The editing primitives behind Backspace, Delete, typing over a selection and cut.
+    void DeleteChar(int key);
+    void DeleteSelection();
+    // The reaction to a value out of range: OnInvalidEntry, or clamp, beep and focus back.
+    void InvalidEntry();
+
+    // The clipboard, for the program and the context menu; the same rules as the keys.
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    // The box's context menu (the caller owns it).
+    QMenu* CreateContextMenu(QWidget* parent);
+
+    // The edit state the key rules work on, and putting one back.
+    TNumEditModel Model() const;
+    void ApplyModel(const TNumEditModel& m);
+
+    using TNotifyEvent = std::function<void(TNumEdit* sender)>;
+    using TKeyEvent = std::function<void(TNumEdit* sender, int& key, Qt::KeyboardModifiers)>;
+    using TKeyPressEvent = std::function<void(TNumEdit* sender, QChar& key)>;
+    void SetOnInvalidEntry(TNotifyEvent e) { FOnInvalidEntry = std::move(e); }
+    void SetOnEnter(TNotifyEvent e) { FOnEnter = std::move(e); }
+    void SetOnExit(TNotifyEvent e) { FOnExit = std::move(e); }
+    void SetOnKeyDown(TKeyEvent e) { FOnKeyDown = std::move(e); }
+    void SetOnKeyUp(TKeyEvent e) { FOnKeyUp = std::move(e); }
+    void SetOnKeyPress(TKeyPressEvent e) { FOnKeyPress = std::move(e); }
+
+    // The mouse-entry flag: the focus arrived with the left button down.
+    bool MouseEntry() const { return FMouseEntry; }
+
+  public slots:
+    // The line edit's clipboard slots, taken over so that no caller bypasses the rules.
+    void cut() { CutToClipboard(); }
+    void copy() { CopyToClipboard(); }
+    void paste() { PasteFromClipboard(); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+
+  private:
+    double MinValueProperty() const { return static_cast<double>(FMinValue); }
+    void SetMinValueProperty(double x) { SetMinValue(x); }
+    double MaxValueProperty() const { return static_cast<double>(FMaxValue); }
+    void SetMaxValueProperty(double x) { SetMaxValue(x); }
+    double ValueProperty() const; // NaN when the text does not read
+    void SetValueProperty(double x) { SetValue(x); }
+    void SetDecimalsProperty(int d);
+    int AlignmentProperty() const { return FAlignment; }
+    void SetAlignmentProperty(int a);
+    int NumberFormatProperty() const { return FNumberFormat; }
+    void SetNumberFormatProperty(int f);
+    int CharCaseProperty() const { return FCharCase; }
+    void SetCharCaseProperty(int c);
+
+    void HandleKeyPress(QKeyEvent* e);
+    // Key press rules up to the filter; Key is what the edit control then gets.
+    void KeyPress(QChar& key);
+    // The edit control's handling of the character left after KeyPress.
+    void ProcessChar(QChar key);
+    void DefaultButton(QChar& key);
+    void DoExit();
+
+    long double FMinValue = 0;
+    long double FMaxValue = 0;
+    int FDecimals = -1;
+    TNumberFormat FNumberFormat = Standard;
+    TAlignment FAlignment = taRightJustify;
+    TEditCharCase FCharCase = ecNormal;
+    bool FEnterAsTab = true;
+    bool FAutoSelect = true;
+    bool FMouseEntry = false;
+    bool FPasting = false;
+    bool FFocusWhenDeactivated = false;
+    TNotifyEvent FOnInvalidEntry;
+    TNotifyEvent FOnEnter;
+    TNotifyEvent FOnExit;
+    TKeyEvent FOnKeyDown;
+    TKeyEvent FOnKeyUp;
+    TKeyPressEvent FOnKeyPress;
 };

@@ -1,0 +1,521 @@
+#include "NumEdit/NumEdit.h"
+
+#include "Platform/Application.h"
+#include "Platform/Beep.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr QChar CtrlC(3);
+constexpr QChar CtrlV(22);
+constexpr QChar CtrlX(24);
+constexpr QChar CarriageReturn(13);
+
+bool IsClipboardChar(QChar c) {
+    return c == CtrlC || c == CtrlV || c == CtrlX;
+}
+
+// The key code the key-down and key-up rules see: the Windows codes for the keys that
+// matter; punctuation gets its own codes so that "." (0x2E in Qt) is never taken for Delete.
+int VirtualKey(const QKeyEvent* e) {
+    const int k = e->key();
+    switch (k) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    case Qt::Key_Comma:
+        return 0xBC;
+    case Qt::Key_Minus:
+        return 0xBD;
+    case Qt::Key_Period:
+        return 0xBE;
+    default:
+        if ((k >= Qt::Key_0 && k <= Qt::Key_9) || (k >= Qt::Key_A && k <= Qt::Key_Z))
+            return k; // the same codes as the ASCII digits and capitals
+        if (k < 0x100)
+            return 0x100 + k; // other characters: out of the way of the codes above
+        return k;
+    }
+}
+
+// Keys the edit control may handle itself: caret movement and selection only.
+bool IsNavigation(const QKeyEvent* e) {
+    static const QKeySequence::StandardKey keys[] = {QKeySequence::MoveToNextChar,
+                                                     QKeySequence::MoveToPreviousChar,
+                                                     QKeySequence::MoveToNextWord,
+                                                     QKeySequence::MoveToPreviousWord,
+                                                     QKeySequence::MoveToStartOfLine,
+                                                     QKeySequence::MoveToEndOfLine,
+                                                     QKeySequence::MoveToStartOfBlock,
+                                                     QKeySequence::MoveToEndOfBlock,
+                                                     QKeySequence::MoveToStartOfDocument,
+                                                     QKeySequence::MoveToEndOfDocument,
+                                                     QKeySequence::SelectNextChar,
+                                                     QKeySequence::SelectPreviousChar,
+                                                     QKeySequence::SelectNextWord,
+                                                     QKeySequence::SelectPreviousWord,
+                                                     QKeySequence::SelectStartOfLine,
+                                                     QKeySequence::SelectEndOfLine,
+                                                     QKeySequence::SelectStartOfBlock,
+                                                     QKeySequence::SelectEndOfBlock,
+                                                     QKeySequence::SelectStartOfDocument,
+                                                     QKeySequence::SelectEndOfDocument,
+                                                     QKeySequence::SelectAll};
+    for (auto key : keys)
+        if (e->matches(key))
+            return true;
+    const int k = e->key();
+    return k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Home || k == Qt::Key_End;
+}
+} // namespace
+
+TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
+    resize(100, height());
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Text may come in only through the key rules.
+    setAcceptDrops(false);
+    setDragEnabled(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setText(FormatValue(0));
+}
+
+QString TNumEdit::FormatValue(long double x) const {
+    return ::FormatValue(x, FNumberFormat, FDecimals, RegionalSeparators());
+}
+
+QString TNumEdit::StripThousands(const QString& s) const {
+    return ::StripThousands(s, RegionalSeparators().Thousand);
+}
+
+long double TNumEdit::Value() const {
+    return ReadNumber(text(), RegionalSeparators());
+}
+
+void TNumEdit::SetValue(long double x) {
+    const QString t = FormatValue(x);
+    if (t != text())
+        setText(t);
+}
+
+int TNumEdit::AsInteger() const {
+    return TruncToInt32(Value(), StripThousands(text()));
+}
+
+double TNumEdit::ValueProperty() const {
+    const auto v = TextToFloat(StripThousands(text()), RegionalSeparators().Decimal);
+    return v ? static_cast<double>(*v) : std::numeric_limits<double>::quiet_NaN();
+}
+
+void TNumEdit::SetMinValue(long double x) {
+    if (x != FMinValue && x <= FMaxValue)
+        FMinValue = x;
+}
+
+void TNumEdit::SetMaxValue(long double x) {
+    if (x != FMaxValue && x >= FMinValue)
+        FMaxValue = x;
+}
+
+void TNumEdit::SetDecimals(int d) {
+    if (d == FDecimals)
+        return;
+    if (d < 0)
+        d = -1;
+    if (d > 14)
+        d = 14;
+    const int limit = maxLength() < 32767 ? maxLength() : 0; // Qt's default means no limit
+    if (limit > 0 && d > limit - 2)
+        d = limit - 2;
+    FDecimals = d;
+    setText(FormatValue(Value()));
+}
+
+void TNumEdit::SetDecimalsProperty(int d) {
+    Guarded([&] { SetDecimals(d); });
+}
+
+void TNumEdit::SetNumberFormat(TNumberFormat f) {
+    FNumberFormat = f;
+    setText(FormatValue(Value()));
+}
+
+void TNumEdit::SetNumberFormatProperty(int f) {
+    if (f >= Standard && f <= Engineering)
+        Guarded([&] { SetNumberFormat(static_cast<TNumberFormat>(f)); });
+}
+
+void TNumEdit::SetAlignment(TAlignment a) {
+    if (a == FAlignment)
+        return;
+    FAlignment = a;
+    const Qt::Alignment h = a == taLeftJustify    ? Qt::AlignLeft
+                            : a == taRightJustify ? Qt::AlignRight
+                                                  : Qt::AlignHCenter;
+    setAlignment(h | Qt::AlignVCenter);
+}
+
+void TNumEdit::SetAlignmentProperty(int a) {
+    if (a >= taLeftJustify && a <= taCenter)
+        SetAlignment(static_cast<TAlignment>(a));
+}
+
+void TNumEdit::SetCharCaseProperty(int c) {
+    if (c >= ecNormal && c <= ecLowerCase)
+        SetCharCase(static_cast<TEditCharCase>(c));
+}
+
+TNumEditModel TNumEdit::Model() const {
+    TNumEditModel m;
+    m.Text = text();
+    if (hasSelectedText()) {
+        m.SelStart = selectionStart();
+        m.SelLength = selectionLength();
+    } else {
+        m.SelStart = cursorPosition();
+        m.SelLength = 0;
+    }
+    m.Decimals = FDecimals;
+    m.NumberFormat = FNumberFormat;
+    m.CharCase = FCharCase;
+    m.MaxLength = maxLength() < 32767 ? maxLength() : 0;
+    m.Seps = RegionalSeparators();
+    return m;
+}
+
+void TNumEdit::ApplyModel(const TNumEditModel& m) {
+    const TNumEditModel now = Model();
+    // Untouched: keep the selection's direction (the caret may be at its start).
+    if (m.Text == now.Text && m.SelStart == now.SelStart && m.SelLength == now.SelLength)
+        return;
+    if (m.Text != text())
+        setText(m.Text);
+    if (m.SelLength > 0)
+        setSelection(m.SelStart, m.SelLength);
+    else
+        setCursorPosition(m.SelStart);
+}
+
+void TNumEdit::DeleteChar(int key) {
+    TNumEditModel m = Model();
+    m.DeleteChar(key);
+    ApplyModel(m);
+}
+
+void TNumEdit::DeleteSelection() {
+    TNumEditModel m = Model();
+    m.DeleteSelection();
+    ApplyModel(m);
+}
+
+void TNumEdit::CopyToClipboard() {
+    QGuiApplication::clipboard()->setText(Model().CopyText());
+}
+
+void TNumEdit::CutToClipboard() {
+    CopyToClipboard();
+    if (!isReadOnly())
+        DeleteSelection();
+}
+
+void TNumEdit::PasteFromClipboard() {
+    // A pasted control character must not paste again.
+    if (isReadOnly() || FPasting)
+        return;
+    const QPointer<TNumEdit> self(this); // a key handler may delete the box
+    FPasting = true;
+    try {
+        DeleteSelection();
+        const QString clip = QGuiApplication::clipboard()->text();
+        for (QChar c : clip) {
+            QChar key = c;
+            KeyPress(key); // the same rules as typing, one character at a time
+            if (!self)
+                return;
+            ProcessChar(key);
+        }
+    } catch (...) {
+        if (self)
+            FPasting = false;
+        throw;
+    }
+    FPasting = false;
+}
+
+QMenu* TNumEdit::CreateContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const bool selected = hasSelectedText();
+    const bool writable = !isReadOnly();
+    const QPointer<TNumEdit> self(this);
+    auto guarded = [self](void (TNumEdit::*op)()) {
+        return [self, op] {
+            if (self)
+                Guarded([&] { (self.data()->*op)(); });
+        };
+    };
+    menu->addAction(tr("Cu&t"), menu, guarded(&TNumEdit::CutToClipboard))
+        ->setEnabled(selected && writable);
+    menu->addAction(tr("&Copy"), menu, guarded(&TNumEdit::CopyToClipboard))->setEnabled(selected);
+    menu->addAction(tr("&Paste"), menu, guarded(&TNumEdit::PasteFromClipboard))
+        ->setEnabled(writable && !QGuiApplication::clipboard()->text().isEmpty());
+    menu->addAction(tr("Delete"), menu, guarded(&TNumEdit::DeleteSelection))
+        ->setEnabled(selected && writable);
+    menu->addSeparator();
+    menu->addAction(tr("Select All"), menu, [self] {
+        if (self)
+            self->selectAll();
+    });
+    return menu;
+}
+
+void TNumEdit::contextMenuEvent(QContextMenuEvent* e) {
+    QMenu* menu = CreateContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
+}
+
+void TNumEdit::inputMethodEvent(QInputMethodEvent* e) {
+    Guarded([&] {
+        const QPointer<TNumEdit> self(this);
+        for (QChar c : e->commitString()) {
+            QChar key = c;
+            KeyPress(key);
+            if (!self)
+                return;
+            ProcessChar(key);
+        }
+    });
+    e->accept();
+}
+
+void TNumEdit::keyPressEvent(QKeyEvent* e) {
+    e->accept();
+    Guarded([&] { HandleKeyPress(e); });
+}
+
+void TNumEdit::HandleKeyPress(QKeyEvent* e) {
+    // Key down.
+    int key = VirtualKey(e);
+    if (FOnKeyDown)
+        FOnKeyDown(this, key, e->modifiers());
+    FMouseEntry = false;
+    bool used = key == 0;
+    if (!isReadOnly() && (key == VK_BACK || key == VK_DELETE)) {
+        TNumEditModel m = Model();
+        m.KeyDown(key);
+        ApplyModel(m);
+        used = true;
+    }
+    // The character the key types, if any. Clipboard keys come first: a test harness sends
+    // Ctrl+V with the text "v".
+    QChar ch;
+    if (e->matches(QKeySequence::Paste))
+        ch = CtrlV;
+    else if (e->matches(QKeySequence::Copy))
+        ch = CtrlC;
+    else if (e->matches(QKeySequence::Cut))
+        ch = used ? QChar() : CtrlX; // Shift+Delete already deleted
+    else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        ch = CarriageReturn;
+    else if (!IsNavigation(e) && !e->text().isEmpty()) {
+        const QChar c = e->text().front();
+        if (c != QChar(0x7f) && c != QChar(27) && c != QChar(9))
+            ch = c;
+    }
+    if (!ch.isNull()) {
+        KeyPress(ch);
+        ProcessChar(ch);
+        return;
+    }
+    if (!used && IsNavigation(e))
+        QLineEdit::keyPressEvent(e);
+    else if (!used)
+        e->ignore(); // not ours: let the window have it
+}
+
+void TNumEdit::KeyPress(QChar& key) {
+    TNumEditModel m = Model();
+    key = m.ApplyCharCase(key);
+    if (FEnterAsTab && key == CarriageReturn) {
+        focusNextPrevChild(true);
+        key = QChar();
+    }
+    if (!key.isNull() && FOnKeyPress)
+        FOnKeyPress(this, key);
+    FMouseEntry = false;
+    if (key == CarriageReturn) {
+        DefaultButton(key);
+        return;
+    }
+    if (key.isNull() || isReadOnly() || IsClipboardChar(key))
+        return;
+    m = Model(); // the handler may have changed the box
+    key = m.FilterKey(key);
+    ApplyModel(m);
+}
+
+void TNumEdit::ProcessChar(QChar key) {
+    if (key.isNull() || key == CarriageReturn)
+        return;
+    if (IsClipboardChar(key)) {
+        if (FPasting)
+            return;
+        if (key == CtrlC)
+            CopyToClipboard();
+        else if (key == CtrlV)
+            PasteFromClipboard();
+        else
+            CutToClipboard();
+        return;
+    }
+    if (isReadOnly())
+        return;
+    TNumEditModel m = Model();
+    m.InsertKey(key);
+    ApplyModel(m);
+}
+
+void TNumEdit::DefaultButton(QChar& key) {
+    const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int selLength = hasSelectedText() ? selectionLength() : 0;
+    QWidget* form = window();
+    if (form == this)
+        return; // no form: the key is the edit control's, which ignores it
+    key = QChar();
+    const QPointer<TNumEdit> self(this);
+    QList<QPointer<QPushButton>> buttons;
+    for (QPushButton* b : form->findChildren<QPushButton*>())
+        buttons.append(b);
+    bool clicked = false;
+    for (const QPointer<QPushButton>& b : buttons) {
+        // A hidden or disabled button cannot take the focus, so it is not pressed either.
+        if (!b || !b->isDefault() || !b->isVisible() || !b->isEnabled())
+            continue;
+        b->setFocus(Qt::OtherFocusReason);
+        if (b)
+            b->click();
+        clicked = true;
+        if (!self)
+            return;
+    }
+    if (!clicked) {
+        Beep();
+        return;
+    }
+    setFocus(Qt::OtherFocusReason);
+    if (FAutoSelect)
+        selectAll();
+    else if (selLength > 0)
+        setSelection(selStart, selLength);
+    else
+        setCursorPosition(selStart);
+}
+
+void TNumEdit::keyReleaseEvent(QKeyEvent* e) {
+    e->accept();
+    if (e->isAutoRepeat())
+        return;
+    Guarded([&] {
+        int key = VirtualKey(e);
+        if (FOnKeyUp)
+            FOnKeyUp(this, key, e->modifiers());
+        TNumEditModel m = Model();
+        m.KeyUp(key);
+        ApplyModel(m);
+    });
+}
+
+void TNumEdit::focusInEvent(QFocusEvent* e) {
+    const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int selLength = hasSelectedText() ? selectionLength() : 0;
+    QLineEdit::focusInEvent(e);
+    // The line edit selects everything when tabbed into; that is AutoSelect's to decide.
+    if (!FAutoSelect) {
+        if (selLength > 0)
+            setSelection(selStart, selLength);
+        else
+            setCursorPosition(selStart);
+    }
+    const Qt::FocusReason reason = e->reason();
+    // Getting the window back or closing a menu is not entering the box.
+    if (reason == Qt::PopupFocusReason ||
+        (reason == Qt::ActiveWindowFocusReason && FFocusWhenDeactivated))
+        return;
+    FFocusWhenDeactivated = false;
+    Guarded([&] {
+        if (FOnEnter)
+            FOnEnter(this);
+        if (reason == Qt::MouseFocusReason || (QGuiApplication::mouseButtons() & Qt::LeftButton))
+            FMouseEntry = true;
+        if (FAutoSelect)
+            selectAll();
+    });
+}
+
+void TNumEdit::mousePressEvent(QMouseEvent* e) {
+    QLineEdit::mousePressEvent(e);
+    if ((e->button() == Qt::LeftButton || (e->buttons() & Qt::LeftButton)) && FMouseEntry) {
+        FMouseEntry = false;
+        // Entered by this click: keep the whole text selected.
+        if (FAutoSelect)
+            selectAll();
+    }
+}
+
+void TNumEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    const Qt::FocusReason reason = e->reason();
+    // Another window or a menu taking the keyboard is not leaving the box.
+    if (reason == Qt::PopupFocusReason)
+        return;
+    if (reason == Qt::ActiveWindowFocusReason) {
+        FFocusWhenDeactivated = true;
+        return;
+    }
+    FFocusWhenDeactivated = false;
+    Guarded([&] { DoExit(); });
+}
+
+void TNumEdit::DoExit() {
+    SetValue(Value()); // the canonical text
+    const long double v = Value();
+    if (RangeInForce() && (v < FMinValue || v > FMaxValue)) {
+        InvalidEntry();
+        return;
+    }
+    if (FOnExit)
+        FOnExit(this);
+}
+
+void TNumEdit::InvalidEntry() {
+    if (FOnInvalidEntry) {
+        FOnInvalidEntry(this);
+        return;
+    }
+    const long double v = Value();
+    if (v < FMinValue)
+        SetValue(FMinValue);
+    else if (v > FMaxValue)
+        SetValue(FMaxValue);
+    Beep();
+    setFocus(Qt::OtherFocusReason);
+}
