@@ -296,6 +296,16 @@ bool Drain(int fd, Decoder& decoder) {
 }
 
 void ServeInput(const Options& o, Decoder& decoder, const StopSignal& stop) {
+    if (o.input == "-") {
+        // Standard input, read until it ends.
+        WriteLine(o.input);
+        const int flags = fcntl(0, F_GETFL);
+        fcntl(0, F_SETFL, flags | O_NONBLOCK);
+        while (Wait(0, stop.fd(), -1) && Drain(0, decoder)) {
+        }
+        fcntl(0, F_SETFL, flags);
+        return;
+    }
     struct stat st {};
     if (stat(o.input.c_str(), &st) != 0)
         throw std::runtime_error(o.input + ": " + std::strerror(errno));
@@ -341,7 +351,8 @@ const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
            "                     [--input PATH [--follow] | --link PATH]\n"
            "                     [--trace] [--png FILE]\n"
-           "Without --input it listens on a new pseudo-terminal and prints its path first.\n";
+           "Without --input it listens on a new pseudo-terminal and prints its path first;\n"
+           "--input - reads standard input until it ends.\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
