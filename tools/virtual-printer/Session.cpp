@@ -99,7 +99,7 @@ bool Wait(int fd, int stop, int timeoutMs) {
         const int r = poll(fds, n, timeoutMs);
         if (r < 0 && errno == EINTR)
             continue;
-        if (fds[0].revents || stdoutBroken)
+        if (r < 0 || fds[0].revents || stdoutBroken)
             return false;
         return true;
     }
