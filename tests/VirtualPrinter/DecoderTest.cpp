@@ -47,7 +47,7 @@ void Expect(CommandSet set, const std::vector<Case>& cases) {
 
 } // namespace
 
-TEST(Decoder, EpsonCommandsAndArguments) {
+TEST(VirtualPrinterDecoder, EpsonCommandsAndArguments) {
     Expect(CommandSet::Epson,
            {
                {"\n", {Row("")}},
@@ -92,7 +92,7 @@ TEST(Decoder, EpsonCommandsAndArguments) {
            });
 }
 
-TEST(Decoder, StartAndTp3688Commands) {
+TEST(VirtualPrinterDecoder, StartAndTp3688Commands) {
     Expect(CommandSet::Start, {
                                   {"\x07", {"[drawer pulse]"}},
                                   {"\x1b"
@@ -132,7 +132,7 @@ TEST(Decoder, StartAndTp3688Commands) {
            });
 }
 
-TEST(Decoder, UnknownBytesAreShownAndDecodingRecovers) {
+TEST(VirtualPrinterDecoder, UnknownBytesAreShownAndDecodingRecovers) {
     // A printable byte after ESC belongs to the unknown command, the text after it prints.
     EXPECT_EQ(Print("ab\x1bzcd\x01\x1f"
                     "ef\n"),
@@ -143,7 +143,7 @@ TEST(Decoder, UnknownBytesAreShownAndDecodingRecovers) {
     EXPECT_EQ(Print(std::string("\x00x\n", 3)), (Lines{"[unknown 00]", Row("x")}));
 }
 
-TEST(Decoder, Big5PairsAcrossReadsAndBrokenBytes) {
+TEST(VirtualPrinterDecoder, Big5PairsAcrossReadsAndBrokenBytes) {
     // 許 is B3 5C: its trail byte is a backslash in ASCII and must not split the pair.
     const std::string text = "\xb3\x5c\xa5\x5c\xbb\x5c\n"; // 許功蓋
     for (std::vector<std::size_t> chunks :
@@ -167,7 +167,7 @@ TEST(Decoder, Big5PairsAcrossReadsAndBrokenBytes) {
                          5)}));
 }
 
-TEST(Decoder, ByteByByteEqualsWhole) {
+TEST(VirtualPrinterDecoder, ByteByByteEqualsWhole) {
     std::string stream = "\x1b@\x1b \x01------Kavrilon\xaa\xd1\xa5\xf7\xa6\xb3\xad\xad\xa4\xbd"
                          "\xa5\x71------\n\xb3\x5c\n\x1b"
                          "d\x0a\x1bzq\xb3\n\x1bp02d\x1dV\x01"
@@ -220,7 +220,7 @@ TEST(Decoder, ByteByByteEqualsWhole) {
     EXPECT_EQ(epson[epson.size() - 2], "[incomplete 1B 64]");
 }
 
-TEST(Decoder, FlagsLinesWiderThanTheRoll) {
+TEST(VirtualPrinterDecoder, FlagsLinesWiderThanTheRoll) {
     std::string sixteen, fifteen;
     for (int i = 0; i < 16; ++i)
         sixteen += "\xa4\x40"; // 一
@@ -240,7 +240,7 @@ TEST(Decoder, FlagsLinesWiderThanTheRoll) {
               (Lines{"|日期:2024/05/06 07:08:09 #12345678| [too wide: 34 columns]"}));
 }
 
-TEST(Decoder, TraceAndEndOfInput) {
+TEST(VirtualPrinterDecoder, TraceAndEndOfInput) {
     EXPECT_EQ(Print("Hi\n\x1b"
                     "d\x03\xb3",
                     CommandSet::Epson, {1}, true, true),
@@ -252,7 +252,7 @@ TEST(Decoder, TraceAndEndOfInput) {
               (Lines{"[incomplete 1D 56]", "[end]"}));
 }
 
-TEST(RollImage, DrawsTextAndMarksTheOverflow) {
+TEST(VirtualPrinterRoll, DrawsTextAndMarksTheOverflow) {
     TextCodec codec("CP950");
     Paper paper([](const std::string&) {});
     Decoder decoder(CommandSet::Epson, codec, paper);
@@ -275,7 +275,7 @@ TEST(RollImage, DrawsTextAndMarksTheOverflow) {
     EXPECT_GT(darkIn(QRect(16 + 32 * 12, 16 + 30, 36, 30)), 20);
 }
 
-TEST(Options, ParseAndRefuse) {
+TEST(VirtualPrinterOptions, ParseAndRefuse) {
     auto parse = [](std::vector<const char*> args, std::string& error) {
         args.insert(args.begin(), "vemix-printer");
         return ParseOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), error);

@@ -83,7 +83,7 @@ void WriteOnce(const std::string& path, const std::string& bytes) {
 
 } // namespace
 
-TEST(Program, FifoServesOneWriterAfterAnotherAndWritesThePicture) {
+TEST(VirtualPrinterProgram, FifoServesOneWriterAfterAnotherAndWritesThePicture) {
     TempDir dir;
     const std::string fifo = dir.File("lpt1");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -102,7 +102,7 @@ TEST(Program, FifoServesOneWriterAfterAnotherAndWritesThePicture) {
     EXPECT_EQ(roll.width(), 2 * 16 + 32 * 12);
 }
 
-TEST(Program, RegularFileIsReadWholeAndTheProgramEnds) {
+TEST(VirtualPrinterProgram, RegularFileIsReadWholeAndTheProgramEnds) {
     TempDir dir;
     const std::string file = dir.File("lpt2.bin");
     {
@@ -121,7 +121,7 @@ TEST(Program, RegularFileIsReadWholeAndTheProgramEnds) {
                                                         "[cut partial]", "[end]"}));
 }
 
-TEST(Program, PseudoTerminalShowsLinesAndTheSpeedThroughTheLink) {
+TEST(VirtualPrinterProgram, PseudoTerminalShowsLinesAndTheSpeedThroughTheLink) {
     TempDir dir;
     const std::string link = dir.File("com1");
     Printer printer({"--link", QString::fromStdString(link)});
