@@ -1,0 +1,159 @@
+// The real program on a FIFO, a regular file and a pseudo-terminal.
+#include "TempDir.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int TimeoutMs = 10000;
+
+// The printer as a child process whose output is read line by line, ended in any case.
+class Printer {
+  public:
+    explicit Printer(const QStringList& args) {
+        proc_.setProgram(VEMIX_PRINTER_BIN);
+        proc_.setArguments(args);
+        proc_.setProcessChannelMode(QProcess::SeparateChannels);
+        proc_.start();
+    }
+    ~Printer() {
+        if (proc_.state() != QProcess::NotRunning) {
+            proc_.kill();
+            proc_.waitForFinished(TimeoutMs);
+        }
+    }
+    // The next line, or "" after the time-out.
+    std::string Line() {
+        QElapsedTimer timer;
+        timer.start();
+        while (!proc_.canReadLine()) {
+            if (timer.elapsed() > TimeoutMs ||
+                (!proc_.waitForReadyRead(100) && proc_.state() == QProcess::NotRunning &&
+                 !proc_.canReadLine()))
+                return "";
+        }
+        std::string line = proc_.readLine().toStdString();
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        seen_.push_back(line);
+        return line;
+    }
+    // Reads lines until one equals want; true when it came.
+    bool WaitFor(const std::string& want) {
+        for (std::string l = Line(); !l.empty(); l = Line())
+            if (l == want)
+                return true;
+        return false;
+    }
+    // SIGTERM; the rest of the output; the exit status (-1 when it did not end cleanly).
+    int Stop() {
+        proc_.terminate();
+        if (!proc_.waitForFinished(TimeoutMs))
+            return -1;
+        while (proc_.canReadLine())
+            Line();
+        return proc_.exitStatus() == QProcess::NormalExit ? proc_.exitCode() : -1;
+    }
+    const std::vector<std::string>& Seen() const { return seen_; }
+    QProcess& Process() { return proc_; }
+
+  private:
+    QProcess proc_;
+    std::vector<std::string> seen_;
+};
+
+std::string Row(const std::string& ascii) {
+    return "|" + ascii + std::string(32 - ascii.size(), ' ') + "|";
+}
+
+void WriteOnce(const std::string& path, const std::string& bytes) {
+    // As the program does for LPTn: a non-blocking open, one write, close.
+    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    ASSERT_GE(fd, 0) << path;
+    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(fd);
+}
+
+} // namespace
+
+TEST(VirtualPrinterProgram, FifoServesOneWriterAfterAnotherAndWritesThePicture) {
+    TempDir dir;
+    const std::string fifo = dir.File("lpt1");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Printer printer({"--input", QString::fromStdString(fifo), "--png",
+                     QString::fromStdString(dir.File("roll.png"))});
+    ASSERT_EQ(printer.Line(), fifo) << "the path comes first, once the FIFO is open";
+    WriteOnce(fifo, "\n");
+    // The second writer comes after the first closed; a lead byte waits for its trail.
+    WriteOnce(fifo, "Hello \xb3");
+    WriteOnce(fifo, "\x5c\n");
+    EXPECT_EQ(printer.Line(), Row(""));
+    EXPECT_EQ(printer.Line(), "|Hello 許" + std::string(24, ' ') + "|");
+    EXPECT_EQ(printer.Stop(), 0);
+    EXPECT_EQ(printer.Seen().back(), "[end]");
+    const QImage roll(QString::fromStdString(dir.File("roll.png")));
+    EXPECT_EQ(roll.width(), 2 * 16 + 32 * 12);
+}
+
+TEST(VirtualPrinterProgram, RegularFileIsReadWholeAndTheProgramEnds) {
+    TempDir dir;
+    const std::string file = dir.File("lpt2.bin");
+    {
+        const int fd = open(file.c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(write(fd, "x\x1dV\x01", 4), 4);
+        close(fd);
+    }
+    Printer printer({"--input", QString::fromStdString(file), "--trace"});
+    ASSERT_TRUE(printer.Process().waitForFinished(TimeoutMs));
+    EXPECT_EQ(printer.Process().exitCode(), 0);
+    while (!printer.Line().empty()) {
+    }
+    EXPECT_EQ(printer.Seen(), (std::vector<std::string>{file, "# 000000  78  text \"x\"",
+                                                        "# 000001  1D 56 01  cut partial", Row("x"),
+                                                        "[cut partial]", "[end]"}));
+}
+
+TEST(VirtualPrinterProgram, PseudoTerminalShowsLinesAndTheSpeedThroughTheLink) {
+    TempDir dir;
+    const std::string link = dir.File("com1");
+    Printer printer({"--link", QString::fromStdString(link)});
+    const std::string slave = printer.Line();
+    ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave;
+    char target[256] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(slave, target);
+
+    // Two cycles as the serial driver makes them: open, settings, write, restore, close.
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        termios saved{}, t{};
+        ASSERT_EQ(tcgetattr(fd, &saved), 0);
+        t = saved;
+        cfmakeraw(&t);
+        cfsetspeed(&t, B19200);
+        ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0);
+        const std::string bytes = cycle == 0 ? "\n" : "Hi\n";
+        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        // Held open until the line is out, so the speed is there to be seen for sure.
+        EXPECT_TRUE(printer.WaitFor(cycle == 0 ? Row("") : Row("Hi")));
+        tcsetattr(fd, TCSANOW, &saved);
+        close(fd);
+    }
+    EXPECT_EQ(printer.Stop(), 0);
+    const auto& seen = printer.Seen();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "[speed 19200]"), 1);
+    EXPECT_LT(std::find(seen.begin(), seen.end(), "[speed 19200]") - seen.begin(),
+              std::find(seen.begin(), seen.end(), Row("")) - seen.begin());
+    EXPECT_EQ(seen.back(), "[end]");
+    struct stat st {};
+    EXPECT_NE(lstat(link.c_str(), &st), 0) << "the link is removed at the end";
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Streaming decoder of the printer command sets: bytes in, paper out, one byte at a time.
+#include "CodePage.h"
+#include "Paper.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class CommandSet { Epson, Start, Tp3688 };
+
+// "EPSON", "START", "TP-3688" (any letter case); nothing for another name.
+std::optional<CommandSet> CommandSetByName(const std::string& name);
+const char* CommandSetName(CommandSet set);
+
+class Decoder {
+  public:
+    Decoder(CommandSet set, TextCodec& codec, Paper& paper);
+
+    // Any split of the stream gives the same paper as feeding it whole.
+    void Feed(const char* data, std::size_t size);
+    void Feed(const std::string& bytes) { Feed(bytes.data(), bytes.size()); }
+    // End of input: an unfinished command or character is shown, the buffer too.
+    void Finish();
+
+    std::uint64_t Offset() const { return offset_; }
+
+  private:
+    enum class Match { More, Done, Mismatch };
+    enum class Op;
+    struct Pattern;
+    static const std::vector<Pattern>& Table(CommandSet set);
+
+    void Byte(unsigned char b);
+    void Control(unsigned char b, std::uint64_t at);
+    void TextByte(unsigned char b, std::uint64_t at);
+    void EndText();
+    Match Check(const Pattern** found) const;
+    void Execute(const Pattern& p, const std::string& seq);
+    void Unknown(const std::string& bytes, std::uint64_t at);
+
+    CommandSet set_;
+    TextCodec& codec_;
+    Paper& paper_;
+    std::uint64_t offset_ = 0;
+    std::string seq_; // the command being read
+    std::uint64_t seqStart_ = 0;
+    std::string runBytes_; // the text being read, for the trace
+    std::string runText_;
+    std::uint64_t runStart_ = 0;
+};

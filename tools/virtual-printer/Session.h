@@ -1,0 +1,21 @@
+#pragma once
+// The printer's ports: a new pseudo-terminal, or a file or FIFO; and the command line.
+#include <optional>
+#include <string>
+
+struct Options {
+    std::string mode = "EPSON";
+    std::string codePage; // empty: the system's ANSI code page (CP950 unless VEMIX_CODEPAGE)
+    std::string input;    // empty: a new pseudo-terminal
+    std::string link;
+    std::string png;
+    bool trace = false;
+    bool follow = false;
+};
+
+// Parses the command line; on failure the reason is in error (empty for --help).
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
+const char* Usage();
+
+// Runs until the input ends or SIGINT/SIGTERM; returns the exit status.
+int RunPrinter(const Options& options);
