@@ -1,6 +1,6 @@
 #include "Decoder.h"
 #include "RollImage.h"
-#include "Session.h"
+#include "Service.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,5 +1,5 @@
 // vemix-printer: a virtual receipt printer that shows what the commands would print.
-#include "Session.h"
+#include "Service.h"
 
 #include <QGuiApplication>
 #include <cstdio>

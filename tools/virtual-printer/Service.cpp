@@ -1,4 +1,4 @@
-#include "Session.h"
+#include "Service.h"
 
 #include "Decoder.h"
 #include "Platform/Strings.h"
