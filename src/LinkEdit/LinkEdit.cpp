@@ -383,8 +383,10 @@ void TLinkEdit::Paste() {
 QMenu* TLinkEdit::CreateContextMenu() {
     QMenu* menu = createStandardContextMenu();
     for (QAction* action : menu->actions()) {
-        if (action->objectName() != QLatin1String("edit-paste"))
+        // The standard entry is "&Paste" followed by a tab and the shortcut.
+        if (action->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste"))
             continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
         disconnect(action, &QAction::triggered, nullptr, nullptr);
         connect(action, &QAction::triggered, this, [this] { Guarded([this] { Paste(); }); });
     }
