@@ -15,8 +15,11 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
 
 namespace {
+constexpr int kMinButtonWidth = 16;
+
 std::function<void()>& BeepHandler() {
     static std::function<void()> beep = [] { QApplication::beep(); };
     return beep;
@@ -126,7 +129,10 @@ void DrawRing(QPainter& painter, const QRect& r, const QColor& light, const QCol
 } // namespace
 
 TLinkEdit::TLinkEdit(QWidget* parent) : QLineEdit(parent) {
-    FButtonWidth = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // The dots (4 pixels apart) and the 7-pixel arrow need 16 pixels to clear the edges;
+    // narrow scroll-bar styles would make them touch.
+    FButtonWidth = std::max(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                            kMinButtonWidth);
     setMouseTracking(true); // the button cursor follows the pointer without a button held
     setAcceptDrops(false);  // dropped text would bypass the character filter
     ApplyEditAlignment();

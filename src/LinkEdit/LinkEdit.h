@@ -76,7 +76,8 @@ class TLinkEdit : public QLineEdit {
     void SetOnKeyDown(TKeyEvent handler) { FOnKeyDown = std::move(handler); }
     void SetOnKeyPress(TKeyPressEvent handler) { FOnKeyPress = std::move(handler); }
 
-    // Button width: the platform's width of a vertical scroll bar, read at construction.
+    // Button width: the platform's width of a vertical scroll bar (at least 16 pixels),
+    // read at construction.
     int ButtonWidth() const { return FButtonWidth; }
     // The drawing area inside the frame, in widget coordinates (the "client rectangle").
     QRect ClientRect() const;

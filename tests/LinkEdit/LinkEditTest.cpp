@@ -1,39 +1,16 @@
 // The link edit driven through real key, mouse, focus and paint events.
-#include "LinkEdit/LinkEdit.h"
+#include "LinkEditWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
-// A shown, active window holding the link edit and a plain edit after it in tab order.
-struct Window {
-    QWidget widget;
-    TLinkEdit* edit = nullptr;
-    QLineEdit* next = nullptr;
-
-    explicit Window(const std::function<void(TLinkEdit&)>& setup = {}) {
-        edit = new TLinkEdit(&widget);
-        edit->setGeometry(8, 8, 313, 28);
-        next = new QLineEdit(&widget);
-        next->setGeometry(8, 48, 100, 24);
-        widget.resize(330, 80);
-        if (setup)
-            setup(*edit);
-        widget.show();
-        widget.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&widget));
-        edit->setFocus(Qt::TabFocusReason);
-    }
-};
-
 void Type(TLinkEdit* edit, const QString& keys) {
     QTest::keyClicks(edit, keys);
 }
