@@ -1,14 +1,17 @@
 // The link edit driven through real key, mouse, focus and paint events.
 #include "LinkEditWindow.h"
+#include "Recorder.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 void Type(TLinkEdit* edit, const QString& keys) {
@@ -434,4 +437,22 @@ TEST(LinkEdit, PropertiesCanBeSetByName) {
     EXPECT_FALSE(defaults.property("EnterAsTab").toBool());
     EXPECT_TRUE(defaults.property("AcceptNegative").toBool());
     EXPECT_EQ(defaults.property("AcceptCharList").toString(), "");
+}
+
+TEST(LinkEdit, ComposedInputMeetsTheSameFilter) {
+    Window w([](TLinkEdit& e) { e.SetTextType(IntegerText); });
+    TLinkEdit* e = w.edit;
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("1a-2\uff13"));
+    QApplication::sendEvent(e, &composed);
+    EXPECT_EQ(e->text(), "12"); // the sign is no longer at the start; full-width 3 is no digit
+}
+
+TEST(LinkEdit, ButtonHandlerErrorsAreReportedNotThrown) {
+    MessageRecorder recorder;
+    Window w([](TLinkEdit& e) { e.SetLinkStyle(lsEllipsis); });
+    w.edit->SetOnButtonClick([](QObject*) { throw std::runtime_error("no link"); });
+    QTest::keyClick(w.edit, Qt::Key_Return, Qt::ControlModifier);
+    QTest::mouseClick(w.edit, Qt::LeftButton, {}, w.edit->ButtonRect().center());
+    EXPECT_EQ(recorder.Texts(), QStringList({"no link", "no link"}));
 }
