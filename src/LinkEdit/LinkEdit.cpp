@@ -25,13 +25,6 @@ std::function<void()>& BeepHandler() {
     return beep;
 }
 
-// Focus that moves because the window was switched or a popup opened is not a change of
-// the focused control: no enter or exit handling, and no repair of a half-typed number.
-bool ChangesControl(const QFocusEvent* event) {
-    return event->reason() != Qt::ActiveWindowFocusReason &&
-           event->reason() != Qt::PopupFocusReason;
-}
-
 // The character the window system's keyboard translation gives a key, 0 for none.
 char16_t CharOfKey(const QKeyEvent* event) {
     const int key = event->key();
@@ -131,8 +124,8 @@ void DrawRing(QPainter& painter, const QRect& r, const QColor& light, const QCol
 TLinkEdit::TLinkEdit(QWidget* parent) : QLineEdit(parent) {
     // The dots (4 pixels apart) and the 7-pixel arrow need 16 pixels to clear the edges;
     // narrow scroll-bar styles would make them touch.
-    FButtonWidth = std::max(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                            kMinButtonWidth);
+    FButtonWidth =
+        std::max(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent), kMinButtonWidth);
     setMouseTracking(true); // the button cursor follows the pointer without a button held
     setAcceptDrops(false);  // dropped text would bypass the character filter
     ApplyEditAlignment();
@@ -227,13 +220,18 @@ void TLinkEdit::FireButtonClick() {
         Guarded([this] { FOnButtonClick(this); });
 }
 
+// The control is entered when it becomes the window's focused control and exited when
+// another control of the window takes over. Switching windows and opening a popup move the
+// focus without changing the focused control: no enter or exit handling, and no repair of a
+// half-typed number.
 void TLinkEdit::focusInEvent(QFocusEvent* event) {
-    const bool changes = ChangesControl(event);
-    if (changes && HasButton())
+    const bool enters = !FEntered && event->reason() != Qt::PopupFocusReason;
+    if (enters && HasButton())
         NarrowTextArea();
     QLineEdit::focusInEvent(event);
-    if (!changes)
+    if (!enters)
         return;
+    FEntered = true;
     if (FOnEnter)
         Guarded([this] { FOnEnter(this); });
     if (FAutoSelect)
@@ -242,8 +240,10 @@ void TLinkEdit::focusInEvent(QFocusEvent* event) {
 
 void TLinkEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (!ChangesControl(event))
+    if (!FEntered || event->reason() == Qt::PopupFocusReason ||
+        event->reason() == Qt::ActiveWindowFocusReason)
         return;
+    FEntered = false;
     if (FOnExit)
         Guarded([this] { FOnExit(this); }); // sees the text as typed
     const QString repaired = RepairText(text(), FTextType);

@@ -148,4 +148,5 @@ class TLinkEdit : public QLineEdit {
     int FButtonWidth = 0;
     bool FButtonDown = false;
     bool FButtonTracking = false;
+    bool FEntered = false; // the window's focused control, between enter and exit
 };

@@ -232,14 +232,39 @@ TEST(LinkEdit, PopupAndWindowSwitchAreNotLeaving) {
     Window w([](TLinkEdit& e) { e.SetTextType(IntegerText); });
     TLinkEdit* e = w.edit;
     e->setText("-");
-    int exits = 0;
+    int enters = 0, exits = 0;
+    e->SetOnEnter([&](QObject*) { ++enters; });
     e->SetOnExit([&](QObject*) { ++exits; });
     for (const Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
         QFocusEvent out(QEvent::FocusOut, reason);
         QApplication::sendEvent(e, &out);
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(e, &in);
     }
     EXPECT_EQ(e->text(), "-");
+    EXPECT_EQ(enters, 0);
     EXPECT_EQ(exits, 0);
+    w.next->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(e->text(), "0");
+}
+
+TEST(LinkEdit, FirstFocusOfTheWindowEntersAndNarrowsForTheButton) {
+    QWidget form;
+    TLinkEdit* e = new TLinkEdit(&form);
+    e->setGeometry(0, 0, 313, 28);
+    e->SetLinkStyle(lsEllipsis);
+    e->setText("abc");
+    int enters = 0;
+    e->SetOnEnter([&](QObject*) { ++enters; });
+    e->setFocus();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(e->hasFocus());
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(e->textMargins().right(), e->ButtonWidth());
+    EXPECT_EQ(e->selectedText(), "abc");
 }
 
 TEST(LinkEdit, EnteringSelectsAllWhenAutoSelect) {
@@ -397,10 +422,10 @@ TEST(LinkEdit, TextAreaNarrowsForTheButtonAtFocusOrWhenStyleChangesLater) {
     fromForm->SetLinkStyle(lsEllipsis);
     QLineEdit* other = new QLineEdit(&form);
     other->setGeometry(0, 40, 100, 24);
+    other->setFocus();
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    other->setFocus();
     EXPECT_EQ(fromForm->textMargins().right(), 0);
     fromForm->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(fromForm->textMargins().right(), fromForm->ButtonWidth());
