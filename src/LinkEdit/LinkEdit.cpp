@@ -436,6 +436,16 @@ void TLinkEdit::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
 }
 
+void TLinkEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click is a press on the button too.
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && HasButton() && ButtonRect().contains(pos)) {
+        FButtonTracking = true;
+        TrackButtonPress(pos);
+    }
+    QLineEdit::mouseDoubleClickEvent(event);
+}
+
 void TLinkEdit::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (FButtonTracking)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -394,6 +395,16 @@ TEST(LinkEdit, ButtonPressLookFollowsThePointerAndOnlyAReleaseOnItFires) {
     QTest::mouseRelease(e, Qt::LeftButton, {}, {b.right() + 1, b.center().y()});
     QTest::mouseClick(e, Qt::LeftButton, {}, b.topLeft());
     EXPECT_EQ(clicks, 2);
+    // Both clicks of a double click fire.
+    // (press, release, double-click press, release, as the window system delivers them).
+    QTest::mouseClick(e, Qt::LeftButton, {}, b.center());
+    QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(b.center()),
+                       QPointF(e->mapToGlobal(b.center())), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(e, &second);
+    EXPECT_TRUE(e->ButtonDown());
+    QTest::mouseRelease(e, Qt::LeftButton, {}, b.center());
+    EXPECT_EQ(clicks, 4);
+    EXPECT_FALSE(e->ButtonDown());
 }
 
 TEST(LinkEdit, ButtonCursorShowsOverTheButtonOnly) {
