@@ -228,7 +228,14 @@ void TLinkEdit::focusInEvent(QFocusEvent* event) {
     const bool enters = !FEntered && event->reason() != Qt::PopupFocusReason;
     if (enters && HasButton())
         NarrowTextArea();
+    const bool hadSelection = hasSelectedText();
+    const int caret = cursorPosition();
     QLineEdit::focusInEvent(event);
+    if (!FAutoSelect && !hadSelection && hasSelectedText()) {
+        // The edit selects everything when tabbed into; only AutoSelect may do that.
+        deselect();
+        setCursorPosition(caret);
+    }
     if (!enters)
         return;
     FEntered = true;
