@@ -1,9 +1,153 @@
 #pragma once
-// Stand-in for the link edit: a plain line edit.
+// One-line edit with an optional link button inside its right edge (three dots or a down
+// arrow), typed and pasted characters filtered by a text type, a repair of number texts when
+// the focus leaves, Enter acting as Tab, and, without a button, self-drawn aligned text.
+#include "LinkEdit/LinkFilter.h"
+
 #include <QLineEdit>
+#include <cstdint>
+#include <functional>
+
+class QMenu;
+
+enum TLinkStyle : std::uint8_t { lsNone, lsEllipsis, lsDropDown };
+
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TCursor = std::int16_t;
 
 class TLinkEdit : public QLineEdit {
     Q_OBJECT
-public:
-    explicit TLinkEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+    // Ordinals of the enumerations, so a form description can set them by number.
+    Q_PROPERTY(int LinkStyle READ LinkStyleOrdinal WRITE SetLinkStyleOrdinal)
+    Q_PROPERTY(int ButtonCursor READ ButtonCursor WRITE SetButtonCursorId)
+    Q_PROPERTY(int Alignment READ AlignmentOrdinal WRITE SetAlignmentOrdinal)
+    Q_PROPERTY(int TextType READ TextTypeOrdinal WRITE SetTextTypeOrdinal)
+    Q_PROPERTY(bool EnterAsTab READ EnterAsTab WRITE SetEnterAsTab)
+    Q_PROPERTY(bool AcceptNegative READ AcceptNegative WRITE SetAcceptNegative)
+    Q_PROPERTY(QString AcceptCharList READ AcceptCharList WRITE SetAcceptCharList)
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
+    Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
+
+  public:
+    enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+
+    // Screen cursor ids of the framework.
+    static constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                             crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9,
+                             crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
+                             crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17,
+                             crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
+                             crSizeAll = -22;
+
+    explicit TLinkEdit(QWidget* parent = nullptr);
+    ~TLinkEdit() override;
+
+    const TNotifyEvent& OnButtonClick() const { return FOnButtonClick; }
+    void SetOnButtonClick(TNotifyEvent handler) { FOnButtonClick = std::move(handler); }
+
+    TLinkStyle LinkStyle() const { return FLinkStyle; }
+    void SetLinkStyle(TLinkStyle value);
+    TCursor ButtonCursor() const { return FButtonCursor; }
+    void SetButtonCursor(TCursor value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TTextType TextType() const { return FTextType; }
+    void SetTextType(TTextType value) { FTextType = value; }
+    bool EnterAsTab() const { return FEnterAsTab; }
+    void SetEnterAsTab(bool value) { FEnterAsTab = value; }
+    bool AcceptNegative() const { return FAcceptNegative; }
+    void SetAcceptNegative(bool value) { FAcceptNegative = value; }
+    const QString& AcceptCharList() const { return FAcceptCharList; }
+    void SetAcceptCharList(const QString& value) { FAcceptCharList = value; }
+
+    // Inherited edit properties the control's behaviour depends on.
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool value) { FAutoSelect = value; }
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool value);
+
+    // Inherited events, at their usual places in the input handling. A key-down handler may
+    // set the key to 0 to keep the edit from acting on it; a key-press handler may change or
+    // clear the character.
+    using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+    using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
+    void SetOnEnter(TNotifyEvent handler) { FOnEnter = std::move(handler); }
+    void SetOnExit(TNotifyEvent handler) { FOnExit = std::move(handler); }
+    void SetOnKeyDown(TKeyEvent handler) { FOnKeyDown = std::move(handler); }
+    void SetOnKeyPress(TKeyPressEvent handler) { FOnKeyPress = std::move(handler); }
+
+    // Button width: the platform's width of a vertical scroll bar (at least 16 pixels),
+    // read at construction.
+    int ButtonWidth() const { return FButtonWidth; }
+    // The drawing area inside the frame, in widget coordinates (the "client rectangle").
+    QRect ClientRect() const;
+    // The button in widget coordinates; empty while LinkStyle is lsNone.
+    QRect ButtonRect() const;
+    bool ButtonDown() const { return FButtonDown; }
+    bool ButtonTracking() const { return FButtonTracking; }
+
+    // Pastes the clipboard text through the text type's filter; the filtered text stays on
+    // the clipboard. Nothing happens while the clipboard holds no text.
+    void Paste();
+    // The standard context menu, with its paste entry going through the filter.
+    QMenu* CreateContextMenu();
+
+    // The platform beep (Enter without EnterAsTab); replaceable so it can be observed.
+    static std::function<void()> SetBeep(std::function<void()> beep);
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int LinkStyleOrdinal() const { return FLinkStyle; }
+    void SetLinkStyleOrdinal(int value);
+    void SetButtonCursorId(int value) { SetButtonCursor(static_cast<TCursor>(value)); }
+    int AlignmentOrdinal() const { return FAlignment; }
+    void SetAlignmentOrdinal(int value);
+    int TextTypeOrdinal() const { return FTextType; }
+    void SetTextTypeOrdinal(int value);
+
+    bool HasButton() const { return FLinkStyle != lsNone; }
+    void NarrowTextArea();
+    void ApplyEditAlignment();
+    void FireButtonClick();
+    void TrackButtonPress(const QPoint& pos);
+    void EndButtonPress();
+    void UpdateCursor(const QPoint& pos);
+    // The key-press steps for one character: Enter, the passing control characters, the
+    // type filter and OnKeyPress. Returns the character left, 0 when nothing is to be typed.
+    char16_t KeyPress(char16_t key, bool* enterHandled);
+    TKeyContext KeyContext() const;
+    void PaintButton(QPainter& painter);
+    void PaintText(QPainter& painter);
+    QPoint TextMargins() const;
+
+    TNotifyEvent FOnButtonClick;
+    TNotifyEvent FOnEnter;
+    TNotifyEvent FOnExit;
+    TKeyEvent FOnKeyDown;
+    TKeyPressEvent FOnKeyPress;
+    TLinkStyle FLinkStyle = lsNone;
+    TCursor FButtonCursor = crDefault;
+    TAlignment FAlignment = taLeftJustify;
+    TTextType FTextType = NormalText;
+    bool FEnterAsTab = false;
+    bool FAcceptNegative = true;
+    QString FAcceptCharList;
+    bool FAutoSelect = true;
+    bool FCtl3D = true;
+    int FButtonWidth = 0;
+    bool FButtonDown = false;
+    bool FButtonTracking = false;
+    bool FEntered = false; // the window's focused control, between enter and exit
 };
