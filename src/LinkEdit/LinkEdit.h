@@ -3,6 +3,7 @@
 // arrow), typed and pasted characters filtered by a text type, a repair of number texts when
 // the focus leaves, Enter acting as Tab, and, without a button, self-drawn aligned text.
 #include "LinkEdit/LinkFilter.h"
+#include "Platform/ControlTypes.h"
 
 #include <QLineEdit>
 #include <cstdint>
@@ -11,9 +12,6 @@
 class QMenu;
 
 enum TLinkStyle : std::uint8_t { lsNone, lsEllipsis, lsDropDown };
-
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-using TCursor = std::int16_t;
 
 class TLinkEdit : public QLineEdit {
     Q_OBJECT
@@ -29,6 +27,7 @@ class TLinkEdit : public QLineEdit {
     Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
 
   public:
+    using TNotifyEvent = std::function<void(QObject* Sender)>;
     enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
     // Screen cursor ids of the framework.

@@ -4,14 +4,13 @@
 // decimals prescribe. The key rules live in TNumEditModel; this class forwards its events.
 #include "NumEdit/NumEditModel.h"
 #include "NumEdit/NumberText.h"
+#include "Platform/ControlTypes.h"
 #include "Platform/Exceptions.h"
 
 #include <QLineEdit>
 #include <functional>
 
 class QMenu;
-
-enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 class TNumEdit : public QLineEdit {
     Q_OBJECT
