@@ -1,5 +1,6 @@
 #include "AAText/Effect.h"
 #include "AAText/ParamsControl.h"
+#include "Platform/Bitmap.h"
 #include "Platform/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -323,4 +324,49 @@ TEST(Params, ControlParamsForwardToTheirControlAndCopyValuesAcross) {
     EXPECT_EQ(none.DragMode(), dmManual);
     none.Assign(&da);
     EXPECT_EQ(none.Control(), nullptr);
+}
+
+TEST(Params, PicturesReportThroughTheirHolder) {
+    TBitmap small(4, 3);
+    Log log;
+    TAAEffect e(log.Callback());
+    e.Texture().Picture().SetGraphic(&small); // texture off: silent
+    EXPECT_EQ(log.Take(), 0u);
+    e.Texture().SetEnabled(true);
+    log.Take();
+    e.Texture().Picture().SetGraphic(nullptr);
+    ASSERT_EQ(log.senders.size(), 1u);
+    EXPECT_EQ(log.senders[0], &e);
+    log.Take();
+    TPicture given;
+    given.SetGraphic(&small);
+    e.Texture().SetPicture(given);
+    EXPECT_EQ(log.Take(), 1u);
+    EXPECT_EQ(e.Texture().Picture().Width(), 4);
+    given.SetGraphic(nullptr);
+    EXPECT_EQ(e.Texture().Picture().Height(), 3) << "the texture holds its own copy";
+
+    // Copying an effect copies its picture too, as an independent graphic.
+    TAAEffect copy;
+    copy.Assign(&e);
+    e.Texture().Picture().SetGraphic(nullptr);
+    EXPECT_EQ(copy.Texture().Picture().Width(), 4);
+
+    TCustomParam p(nullptr, log.Callback());
+    log.Take();
+    TBitmap empty;
+    p.BackGround().SetGraphic(&empty);
+    EXPECT_TRUE(p.IsBackGroundEmpty()) << "a graphic without pixels is empty";
+    EXPECT_EQ(log.Take(), 1u);
+    p.SetBackGround(given);
+    EXPECT_TRUE(p.IsBackGroundEmpty());
+    given.SetGraphic(&small);
+    p.SetBackGround(given);
+    EXPECT_FALSE(p.IsBackGroundEmpty());
+    EXPECT_EQ(log.Take(), 2u);
+    TCustomParam q(nullptr, log.Callback());
+    q.Assign(&p);
+    EXPECT_EQ(log.Take(), 1u) << "the copied picture reports as a picture change";
+    p.BackGround().SetGraphic(nullptr);
+    EXPECT_FALSE(q.IsBackGroundEmpty());
 }
