@@ -1,6 +1,7 @@
 #pragma once
 // Coverage masks: a text drawn white on black at Scale times its size and averaged down, one
 // byte per pixel (0 no ink .. 255 full ink), plus the in-place effects applied to coverage.
+#include "AAText/ParamsTypes.h"
 #include "Platform/Canvas.h"
 #include "Platform/Picture.h"
 
@@ -11,8 +12,6 @@
 
 class TAAFont;
 class TBitmap;
-
-enum TAAQuality : std::uint8_t { aqHigh, aqNormal, aqLow, aqNone };
 
 // The supersampling factor of a quality: 4, 3, 2, 1.
 int ScaleOf(TAAQuality quality);
