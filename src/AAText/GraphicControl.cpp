@@ -1,5 +1,6 @@
 #include "AAText/GraphicControl.h"
 
+#include "Platform/Application.h"
 #include "Platform/Picture.h"
 
 #include <QEnterEvent>
@@ -38,7 +39,7 @@ TAAGraphicControl::FormLoading::~FormLoading() {
     ActiveLoading = FOuter;
     for (const QPointer<TAAGraphicControl>& control : FControls)
         if (control)
-            control->Loaded();
+            Guarded([&] { control->Loaded(); });
 }
 
 TAAGraphicControl::TAAGraphicControl(QWidget* parent)
@@ -242,7 +243,7 @@ void TAAGraphicControl::SizeChanged() {
 
 void TAAGraphicControl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    SizeChanged();
+    Guarded([this] { SizeChanged(); });
 }
 
 void TAAGraphicControl::ApplyAlign() {
@@ -288,14 +289,19 @@ void TAAGraphicControl::WatchParent() {
 
 bool TAAGraphicControl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FWatchedParent && event->type() == QEvent::Resize)
-        ApplyAlign();
+        Guarded([this] { ApplyAlign(); });
     return QWidget::eventFilter(watched, event);
 }
 
 // ---- notifications from the window system
 
 void TAAGraphicControl::changeEvent(QEvent* event) {
-    switch (event->type()) {
+    Guarded([this, event] { Notified(event->type()); });
+    QWidget::changeEvent(event);
+}
+
+void TAAGraphicControl::Notified(QEvent::Type Type) {
+    switch (Type) {
     case QEvent::FontChange:
         if (testAttribute(Qt::WA_SetFont) && !FSyncingFont) {
             // A font set on the widget itself (the form's font property) is the control's own.
@@ -319,51 +325,49 @@ void TAAGraphicControl::changeEvent(QEvent* event) {
     default:
         break;
     }
-    QWidget::changeEvent(event);
 }
 
 void TAAGraphicControl::enterEvent(QEnterEvent* event) {
     if (FOnMouseEnter)
-        FOnMouseEnter(this);
+        Guarded([this] { FOnMouseEnter(this); });
     QWidget::enterEvent(event);
 }
 
 void TAAGraphicControl::leaveEvent(QEvent* event) {
     if (FOnMouseLeave)
-        FOnMouseLeave(this);
+        Guarded([this] { FOnMouseLeave(this); });
     QWidget::leaveEvent(event);
 }
 
 void TAAGraphicControl::mousePressEvent(QMouseEvent* event) {
     FPressed = event->button() == Qt::LeftButton;
+    const QPoint at = event->position().toPoint();
     if (FOnMouseDown)
-        FOnMouseDown(this, event->button(), event->modifiers(), event->position().toPoint().x(),
-                     event->position().toPoint().y());
+        Guarded([&] { FOnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y()); });
     QWidget::mousePressEvent(event);
 }
 
 void TAAGraphicControl::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
     if (FOnMouseMove)
-        FOnMouseMove(this, Qt::NoButton, event->modifiers(), event->position().toPoint().x(),
-                     event->position().toPoint().y());
+        Guarded([&] { FOnMouseMove(this, Qt::NoButton, event->modifiers(), at.x(), at.y()); });
     QWidget::mouseMoveEvent(event);
 }
 
 void TAAGraphicControl::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = FPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
+    const QPoint at = event->position().toPoint();
+    const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(at);
     FPressed = false;
     if (FOnMouseUp)
-        FOnMouseUp(this, event->button(), event->modifiers(), event->position().toPoint().x(),
-                   event->position().toPoint().y());
+        Guarded([&] { FOnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y()); });
     if (click && FOnClick)
-        FOnClick(this);
+        Guarded([this] { FOnClick(this); });
     QWidget::mouseReleaseEvent(event);
 }
 
 void TAAGraphicControl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && FOnDblClick)
-        FOnDblClick(this);
+        Guarded([this] { FOnDblClick(this); });
     QWidget::mouseDoubleClickEvent(event);
 }
 
@@ -373,12 +377,7 @@ void TAAGraphicControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TCanvas canvas(&painter);
     FCanvas = &canvas;
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas = nullptr;
-        throw;
-    }
+    Guarded([this] { Paint(); });
     FCanvas = nullptr;
 }
 

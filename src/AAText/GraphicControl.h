@@ -8,6 +8,7 @@
 #include "Platform/Canvas.h"
 #include "Platform/Font.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -164,6 +165,8 @@ class TAAGraphicControl : public QWidget, public TParamHost {
 
   private:
     void SizeChanged();
+    // The window system's notices of a new font, palette or parent.
+    void Notified(QEvent::Type Type);
     void SetReady();
     void ApplyAlign();
     void SyncParentFont();

@@ -1,10 +1,13 @@
 // The anti-aliased label: when it renders, where it places its text, how it paints its
 // background and how its settings are copied.
 #include "AACtrls/AALabel.h"
+#include "Platform/Exceptions.h"
+#include "Recorder.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QImage>
+#include <QTest>
 #include <QWidget>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -369,6 +372,21 @@ TEST(AALabel, MouseEntryAndExitReachTheirEvents) {
     QCoreApplication::sendEvent(f.Label, &leave);
     EXPECT_EQ(entered, 1);
     EXPECT_EQ(left, 1);
+
+    // A click is a press and a release inside the label; what a handler throws is reported,
+    // not carried into the event loop.
+    MessageRecorder messages;
+    int clicks = 0;
+    f.Label->SetOnClick([&](TAAGraphicControl*) {
+        ++clicks;
+        throw Exception(QStringLiteral("click failed"));
+    });
+    f.Parent.show();
+    QTest::mouseClick(f.Label, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mousePress(f.Label, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(f.Label, Qt::LeftButton, {}, QPoint(f.Label->width() + 5, 2));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("click failed")});
 }
 
 TEST(AALabel, DragAndParentGroupsActOnTheLabel) {
