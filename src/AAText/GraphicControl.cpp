@@ -381,6 +381,14 @@ void TAAGraphicControl::paintEvent(QPaintEvent*) {
     FCanvas = nullptr;
 }
 
+void TAAGraphicControl::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Created at run time: ready before its first paint, so that paint already has the size
+    // that the text placement gives it.
+    if (!FLoaded && !FLoading && !FDestroying)
+        Guarded([this] { SetReady(); });
+}
+
 void TAAGraphicControl::Paint() {
     if (FLoading || FDestroying)
         return;

@@ -106,7 +106,7 @@ TEST(AALabel, SettingsMadeWhileLoadingRenderOnceWhenLoadingEnds) {
 TEST(AALabel, OpaqueLabelPaintsFromItsBufferWithoutRendering) {
     QWidget parent;
     parent.resize(300, 60);
-    auto* label = new TAALabel(&parent); // created at run time: ready at its first paint
+    auto* label = new TAALabel(&parent); // created at run time: ready once shown
     label->SetCaption(QStringLiteral("Paint"));
     label->Font()->SetHeight(-14);
     EXPECT_EQ(label->RenderCount(), 0);
@@ -267,6 +267,11 @@ TEST(AALabel, CentredBackgroundLargerThanTheLabelIsCutOnAllSides) {
     EXPECT_EQ(PixelOf(f.Label->Buffer(), 14, 7), PixelOf(*small, 4, 3));
     EXPECT_EQ(PixelOf(f.Label->Buffer(), 9, 4), (Bgr{255, 255, 255}));
     EXPECT_EQ(PixelOf(f.Label->Buffer(), 15, 8), (Bgr{255, 255, 255}));
+    // bmNormal puts it at the top-left corner.
+    f.Label->Effect()->SetBackGroundMode(bmNormal);
+    EXPECT_EQ(PixelOf(f.Label->Buffer(), 0, 0), PixelOf(*small, 0, 0));
+    EXPECT_EQ(PixelOf(f.Label->Buffer(), 4, 3), PixelOf(*small, 4, 3));
+    EXPECT_EQ(PixelOf(f.Label->Buffer(), 5, 3), (Bgr{255, 255, 255}));
 }
 
 TEST(AALabel, SwitchingTransparentBackRendersTheBufferAtOnce) {
