@@ -207,6 +207,7 @@ void TAAFontEx::FillNoiseColor() {
     TBitmap* fore = Blend()->ForeBmp();
     const TColor c = ColorToRGB(Canvas()->Font()->Color());
     const int n = FEffect->Noise();
+    TRandomRun Random;
     for (int y = 0; y < fore->Height(); ++y) {
         std::uint8_t* p = fore->ScanLine(y);
         for (int x = 0; x < fore->Width(); ++x, p += 3) {
@@ -223,6 +224,7 @@ void TAAFontEx::FillNoiseColor() {
 void TAAFontEx::AddNoise(int n) {
     TBitmap* fore = Blend()->ForeBmp();
     const int bytes = fore->Width() * 3;
+    TRandomRun Random;
     for (int y = 0; y < fore->Height(); ++y) {
         std::uint8_t* p = fore->ScanLine(y);
         for (int i = 0; i < bytes; ++i)

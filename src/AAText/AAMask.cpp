@@ -44,14 +44,16 @@ TSize RotateExtent(TSize size, double theta, TPoint& offset) {
 
 namespace {
 
-// The surface font enlarged by scale and drawn without anti-aliasing.
+// The surface font enlarged by scale. Without supersampling the text is aliased (pure 0 and
+// 255); at a larger scale the rasteriser's own edge coverage refines the block averages, and
+// it is also the much faster glyph path.
 TLogFont EnlargedFont(const TFont& font, int scale) {
     TLogFont log = font.LogFont();
     if (log.Height == 0)
         log.Height = -font.PixelSize();
     log.Height *= scale;
     log.Width *= scale;
-    log.Quality = fqNonAntialiased;
+    log.Quality = scale > 1 ? fqAntialiased : fqNonAntialiased;
     return log;
 }
 
@@ -109,10 +111,9 @@ TSize TAAMask::MeasureText(const QString& text, TPoint& offset) {
     if (!canvas)
         return size;
     const TFont& surfaceFont = *canvas->Font();
-    TFont font;
-    font.SetLogFont(EnlargedFont(surfaceFont, FScale));
+    FMeasureFont.SetLogFont(EnlargedFont(surfaceFont, FScale));
     const double theta = EscapementAngle(surfaceFont.LogFont());
-    const TSize extent = TextExtentOf(font, text);
+    const TSize extent = TextExtentOf(FMeasureFont, text);
     size.cx = (extent.cx + FScale - 1) / FScale;
     size.cy = (extent.cy + FScale - 1) / FScale;
     if (surfaceFont.LogFont().Italic && !text.isEmpty()) {
@@ -133,8 +134,12 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
     TCanvas* canvas = FAAFont ? FAAFont->Canvas() : nullptr;
     if (!canvas)
         return;
+    // The work pixels are 32-bit: the raster engine blits glyphs straight into that format,
+    // while 8-bit targets take a slow span-by-span path. White on black keeps all three
+    // channels equal, so the blue byte is the gray level. The work bitmap is kept between
+    // calls and only grows, so a repeated caption allocates nothing.
     if (!FGrayBmp)
-        FGrayBmp = std::make_unique<TBitmap>(0, 0, pf8bit);
+        FGrayBmp = std::make_unique<TBitmap>(0, 0, pfDevice);
     FWidth = std::max(size.cx, 0);
     FHeight = std::max(size.cy, 0);
     FGrayBmp->SetSize(std::max(FGrayBmp->Width(), FWidth * FScale),
@@ -146,7 +151,8 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
         gray->Font()->SetColor(clWhite);
         gray->Brush()->SetStyle(bsSolid);
         gray->Brush()->SetColor(clBlack);
-        gray->FillRect(Rect(0, 0, FGrayBmp->Width(), FGrayBmp->Height()));
+        // Only the part the reduction reads needs clearing.
+        gray->FillRect(Rect(0, 0, FWidth * FScale, FHeight * FScale));
         int x = origin.X * FScale, y = origin.Y * FScale;
         if (EscapementAngle(canvas->Font()->LogFont()) != 0) {
             TPoint offset;
@@ -162,6 +168,7 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
     FMaskBuf.resize(static_cast<std::size_t>(FBytesPerLine) * FHeight);
 
     // Each Scale x Scale block of work pixels (gray level = coverage) becomes one mask byte.
+    constexpr int P = 4; // bytes per work pixel
     const int s = FScale;
     for (int y = 0; y < FHeight; ++y) {
         std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
@@ -172,9 +179,9 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
             const std::uint8_t* r2 = FGrayBmp->ScanLine(s * y + 2);
             const std::uint8_t* r3 = FGrayBmp->ScanLine(s * y + 3);
             for (int x = 0; x < FWidth; ++x) {
-                const int j = 4 * x;
+                const int j = 4 * P * x;
                 int sum = 0;
-                for (int k = 0; k < 4; ++k)
+                for (int k = 0; k < 4 * P; k += P)
                     sum += r0[j + k] + r1[j + k] + r2[j + k] + r3[j + k];
                 dst[x] = static_cast<std::uint8_t>(sum >> 4);
             }
@@ -184,10 +191,10 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
             const std::uint8_t* r1 = FGrayBmp->ScanLine(s * y + 1);
             const std::uint8_t* r2 = FGrayBmp->ScanLine(s * y + 2);
             for (int x = 0; x < FWidth; ++x) {
-                const int j = 3 * x;
+                const int j = 3 * P * x;
                 // The top-right and bottom-left samples count half: weights total 8.
-                const int sum = r0[j] + r0[j + 1] + (r0[j + 2] >> 1) + r1[j] + r1[j + 1] +
-                                r1[j + 2] + (r2[j] >> 1) + r2[j + 1] + r2[j + 2];
+                const int sum = r0[j] + r0[j + P] + (r0[j + 2 * P] >> 1) + r1[j] + r1[j + P] +
+                                r1[j + 2 * P] + (r2[j] >> 1) + r2[j + P] + r2[j + 2 * P];
                 dst[x] = static_cast<std::uint8_t>(sum >> 3);
             }
             break;
@@ -195,17 +202,17 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
         case aqLow: {
             const std::uint8_t* r1 = FGrayBmp->ScanLine(s * y + 1);
             for (int x = 0; x < FWidth; ++x) {
-                const int j = 2 * x;
-                dst[x] = static_cast<std::uint8_t>((r0[j] + r0[j + 1] + r1[j] + r1[j + 1]) >> 2);
+                const int j = 2 * P * x;
+                dst[x] = static_cast<std::uint8_t>((r0[j] + r0[j + P] + r1[j] + r1[j + P]) >> 2);
             }
             break;
         }
         case aqNone:
-            std::memcpy(dst, r0, static_cast<std::size_t>(FWidth));
+            for (int x = 0; x < FWidth; ++x)
+                dst[x] = r0[P * x];
             break;
         }
     }
-    FGrayBmp.reset();
 }
 
 void TAAMask::Outline() {
@@ -232,19 +239,21 @@ void TAAMask::Blur(int strength) {
         return;
     const auto t = static_cast<std::uint8_t>(RoundEven(strength * 255 / 100.0));
     std::vector<std::uint8_t> copy(FMaskBuf);
-    // Sums of five clamped columns per pixel, then of five clamped rows of those sums: the
-    // same 25 samples as the 5 x 5 window, with the offsets fixed once per row and column.
-    std::vector<int> columns(static_cast<std::size_t>(FWidth) * 5);
-    for (int x = 0; x < FWidth; ++x)
-        for (int k = 0; k < 5; ++k)
-            columns[static_cast<std::size_t>(x) * 5 + k] = std::clamp(x + k - 2, 0, FWidth - 1);
+    // Sums of five clamped columns per pixel (a sliding window along the row), then of five
+    // clamped rows of those sums: the same 25 samples as the 5 x 5 window.
     std::vector<int> rowSums(static_cast<std::size_t>(FWidth) * FHeight);
+    const int last = FWidth - 1;
     for (int y = 0; y < FHeight; ++y) {
         const std::uint8_t* src = ScanLineOf(y, copy.data());
         int* out = rowSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth;
-        const int* c = columns.data();
-        for (int x = 0; x < FWidth; ++x, c += 5)
-            out[x] = src[c[0]] + src[c[1]] + src[c[2]] + src[c[3]] + src[c[4]];
+        int sum = 0;
+        for (int k = -2; k <= 2; ++k)
+            sum += src[std::clamp(k, 0, last)];
+        out[0] = sum;
+        for (int x = 1; x < FWidth; ++x) {
+            sum += src[std::min(x + 2, last)] - src[std::max(x - 3, 0)];
+            out[x] = sum;
+        }
     }
     for (int y = 0; y < FHeight; ++y) {
         const int* rows[5];
@@ -267,6 +276,7 @@ void TAAMask::Blur(int strength) {
 }
 
 void TAAMask::Spray(int amount) {
+    TRandomRun Random;
     for (int y = 0; y < FHeight; ++y) {
         std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
         for (int x = 0; x < FWidth; ++x) {

@@ -3,6 +3,7 @@
 // byte per pixel (0 no ink .. 255 full ink), plus the in-place effects applied to coverage.
 #include "AAText/ParamsTypes.h"
 #include "Platform/Canvas.h"
+#include "Platform/Font.h"
 #include "Platform/Picture.h"
 
 #include <QString>
@@ -80,4 +81,5 @@ class TAAMask : public TPersistent {
     int FScale = 3;
     TAAFont* FAAFont = nullptr;
     std::unique_ptr<TBitmap> FGrayBmp;
+    TFont FMeasureFont; // the enlarged font, kept so its metrics are reused
 };

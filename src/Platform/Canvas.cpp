@@ -93,8 +93,8 @@ QPainter::CompositionMode PenComposition(TPenMode mode) {
 } // namespace
 
 TSize TextExtentOf(const TFont& font, const QString& text) {
-    const QFontMetrics m(font.ToQFont());
-    return TSize{m.horizontalAdvance(text), m.ascent() + m.descent()};
+    const auto [width, height] = font.Extent(text);
+    return TSize{width, height};
 }
 
 // ---- TCanvas
@@ -256,11 +256,24 @@ void TCanvas::FillRect(const TRect& rect) {
             px[0] = static_cast<std::uint8_t>(qGray(GetRValue(c), GetGValue(c), GetBValue(c)));
         if (img.format() == QImage::Format_Grayscale8 || img.format() == QImage::Format_BGR888 ||
             img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32) {
-            for (int y = r.top(); y <= r.bottom(); ++y) {
-                std::uint8_t* row = img.scanLine(y) + r.left() * bpp;
-                for (int x = 0; x < r.width(); ++x, row += bpp)
-                    std::memcpy(row, px, static_cast<std::size_t>(bpp));
+            // One row is built pixel by pixel, the others are copies of it.
+            const auto bytes = static_cast<std::size_t>(r.width() * bpp);
+            std::uint8_t* first = img.scanLine(r.top()) + r.left() * bpp;
+            if (bpp == 1) {
+                std::memset(first, px[0], bytes);
+            } else if (bpp == 4) {
+                std::uint32_t word;
+                std::memcpy(&word, px, 4);
+                std::fill_n(reinterpret_cast<std::uint32_t*>(first), r.width(), word);
+            } else {
+                for (std::uint8_t* p = first; p < first + bytes; p += 3) {
+                    p[0] = px[0];
+                    p[1] = px[1];
+                    p[2] = px[2];
+                }
             }
+            for (int y = r.top() + 1; y <= r.bottom(); ++y)
+                std::memcpy(img.scanLine(y) + r.left() * bpp, first, bytes);
             Changed();
             return;
         }
@@ -320,7 +333,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
         return;
     const QFont font = FFont.ToQFont();
     const QFontMetrics m(font);
-    const int width = m.horizontalAdvance(text);
+    const int width = FFont.Extent(text).first;
     p->save();
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->translate(x, y);

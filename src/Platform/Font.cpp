@@ -1,5 +1,6 @@
 #include "Platform/Font.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@ TFont::TFont() {
 
 void TFont::Changed() {
     FCache.reset();
+    FLastExtent.reset();
     if (FOnChange)
         FOnChange();
 }
@@ -138,4 +140,13 @@ QFont TFont::ToQFont() const {
     }
     FCache = f;
     return f;
+}
+
+std::pair<int, int> TFont::Extent(const QString& text) const {
+    if (FLastExtent && FLastExtent->first == text)
+        return FLastExtent->second;
+    const QFontMetrics m(ToQFont());
+    const std::pair<int, int> extent{m.horizontalAdvance(text), m.ascent() + m.descent()};
+    FLastExtent.emplace(text, extent);
+    return extent;
 }

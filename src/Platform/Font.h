@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 
 using TFontStyles = std::uint8_t;
 constexpr TFontStyles fsBold = 1;
@@ -76,6 +77,9 @@ class TFont {
     QFont ToQFont() const;
     // Pixel size of the em square that Height selects.
     int PixelSize() const;
+    // Advance width and cell height (ascent + descent) of a text, unrotated. The last text's
+    // extent is remembered until the font changes.
+    std::pair<int, int> Extent(const QString& text) const;
 
     void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
 
@@ -86,4 +90,5 @@ class TFont {
     TColor FColor = clWindowText;
     std::function<void()> FOnChange;
     mutable std::optional<QFont> FCache;
+    mutable std::optional<std::pair<QString, std::pair<int, int>>> FLastExtent;
 };

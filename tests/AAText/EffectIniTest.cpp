@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -36,27 +37,34 @@ void SetAll(TAAEffect& e) {
     e.Texture().SetMode(tmNormal);
 }
 
+// The twenty values of the settings section, in key order.
+std::vector<long long> Values(const TAAEffect& e) {
+    const TAAShadow& s = e.Shadow();
+    const TAAGradual& g = e.Gradual();
+    return {e.Alpha(),
+            e.Blur(),
+            e.Noise(),
+            e.Spray(),
+            e.Angle(),
+            e.Outline(),
+            e.HorzMirror(),
+            e.VertMirror(),
+            s.Enabled(),
+            s.Alpha(),
+            s.Blur(),
+            s.Color(),
+            s.OffsetX(),
+            s.OffsetY(),
+            g.Enabled(),
+            g.StartColor(),
+            g.EndColor(),
+            g.Style(),
+            e.Texture().Enabled(),
+            e.Texture().Mode()};
+}
+
 void ExpectSame(const TAAEffect& a, const TAAEffect& b) {
-    EXPECT_EQ(a.Alpha(), b.Alpha());
-    EXPECT_EQ(a.Blur(), b.Blur());
-    EXPECT_EQ(a.Noise(), b.Noise());
-    EXPECT_EQ(a.Spray(), b.Spray());
-    EXPECT_EQ(a.Angle(), b.Angle());
-    EXPECT_EQ(a.Outline(), b.Outline());
-    EXPECT_EQ(a.HorzMirror(), b.HorzMirror());
-    EXPECT_EQ(a.VertMirror(), b.VertMirror());
-    EXPECT_EQ(a.Shadow().Enabled(), b.Shadow().Enabled());
-    EXPECT_EQ(a.Shadow().Alpha(), b.Shadow().Alpha());
-    EXPECT_EQ(a.Shadow().Blur(), b.Shadow().Blur());
-    EXPECT_EQ(a.Shadow().Color(), b.Shadow().Color());
-    EXPECT_EQ(a.Shadow().OffsetX(), b.Shadow().OffsetX());
-    EXPECT_EQ(a.Shadow().OffsetY(), b.Shadow().OffsetY());
-    EXPECT_EQ(a.Gradual().Enabled(), b.Gradual().Enabled());
-    EXPECT_EQ(a.Gradual().StartColor(), b.Gradual().StartColor());
-    EXPECT_EQ(a.Gradual().EndColor(), b.Gradual().EndColor());
-    EXPECT_EQ(a.Gradual().Style(), b.Gradual().Style());
-    EXPECT_EQ(a.Texture().Enabled(), b.Texture().Enabled());
-    EXPECT_EQ(a.Texture().Mode(), b.Texture().Mode());
+    EXPECT_EQ(Values(a), Values(b));
 }
 
 } // namespace
