@@ -193,13 +193,20 @@ void TAAGraphicControl::LoadedEx() {
 }
 
 void TAAGraphicControl::Changed() {
-    // A rebuild that resizes the control reports the new size from inside itself; the
-    // running rebuild already works at that size.
-    if (!FLoaded || FLoading || FDestroying || FResetting)
+    if (!FLoaded || FLoading || FDestroying)
         return;
+    if (FResetting) {
+        // Something changed while the display was being rebuilt: rebuild once more after.
+        FResetPending = true;
+        return;
+    }
     FResetting = true;
     try {
-        Reset();
+        int rounds = 0;
+        do {
+            FResetPending = false;
+            Reset();
+        } while (FResetPending && ++rounds < 3); // a change that keeps changing stops here
     } catch (...) {
         FResetting = false;
         throw;
@@ -236,7 +243,9 @@ void TAAGraphicControl::SizeChanged() {
         return;
     FLastHeight = height();
     FLastWidth = width();
-    Changed();
+    // A rebuild that resizes the control already works at the new size.
+    if (!FResetting)
+        Changed();
     if (FOnResize)
         FOnResize(this);
 }

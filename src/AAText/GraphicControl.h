@@ -204,6 +204,7 @@ class TAAGraphicControl : public QWidget, public TParamHost {
     bool FPainting = false;
     bool FDestroying = false;
     bool FResetting = false;
+    bool FResetPending = false;
     bool FPressed = false;
     int FLastHeight = 0;
     int FLastWidth = 0;

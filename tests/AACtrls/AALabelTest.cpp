@@ -165,6 +165,16 @@ TEST(AALabel, AutoSizeFollowsAlign) {
     EXPECT_EQ(f.Label->geometry(), QRect(0, 80 - h, 200, h));
 }
 
+TEST(AALabel, ChangeMadeDuringARebuildIsNotLost) {
+    Fixture f;
+    const int renders = f.Label->RenderCount();
+    f.Label->SetOnResize([](TAAGraphicControl* sender) { sender->SetColor(clWhite); });
+    f.Label->SetCaption(QStringLiteral("A longer caption"));
+    EXPECT_EQ(f.Label->RenderCount(), renders + 2);
+    EXPECT_EQ(PixelOf(f.Label->Buffer(), 0, 0), (Bgr{255, 255, 255}));
+    EXPECT_EQ(f.Label->Buffer().Width(), f.Label->width());
+}
+
 TEST(AALabel, CentreIgnoresBorderWhileTheEdgesKeepIt) {
     // The same text rendered with and without a border: the centred faces are equal, the
     // left/top one moves by the border, the right/bottom one by minus the border.
