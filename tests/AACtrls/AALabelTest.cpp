@@ -158,7 +158,15 @@ TEST(AALabel, AutoSizeFollowsAlign) {
         EXPECT_EQ(label->Buffer().Height(), label->height());
     }
 
-    // On a parent, a top-aligned label spans the parent's width and keeps its text height.
+    // An empty caption without a border leaves no width; painting that is harmless.
+    Fixture empty{QString()};
+    EXPECT_EQ(empty.Label->width(), 0);
+    empty.Parent.show();
+    empty.Parent.grab();
+    empty.Label->SetBorder(2);
+    EXPECT_EQ(empty.Label->width(), 4);
+
+    // On a parent, a bottom-aligned label spans the parent's width and keeps its text height.
     Fixture f;
     f.Label->SetAlign(alBottom);
     const int h = f.Label->AAFont()->TextHeight(f.Label->Caption());
