@@ -1,0 +1,320 @@
+#include "AAText/AAMask.h"
+
+#include "AAText/AAFont.h"
+#include "Platform/Bitmap.h"
+#include "Platform/Exceptions.h"
+#include "Platform/Random.h"
+#include "Platform/Strings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+int ScaleOf(TAAQuality quality) {
+    switch (quality) {
+    case aqHigh:
+        return 4;
+    case aqNormal:
+        return 3;
+    case aqLow:
+        return 2;
+    case aqNone:
+        return 1;
+    }
+    return 1;
+}
+
+int RoundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
+
+TSize RotateExtent(TSize size, double theta, TPoint& offset) {
+    const double c = std::cos(-theta), s = std::sin(-theta);
+    const double a = size.cx / 2.0, b = size.cy / 2.0;
+    const int x1 = RoundEven(-a * c + b * s), y1 = RoundEven(-a * s - b * c);
+    const int x2 = RoundEven(a * c + b * s), y2 = RoundEven(a * s - b * c);
+    const int x3 = RoundEven(-a * c - b * s), y3 = RoundEven(-a * s + b * c);
+    const int x4 = RoundEven(a * c - b * s), y4 = RoundEven(a * s + b * c);
+    const TSize rotated{std::max({x1, x2, x3, x4}) - std::min({x1, x2, x3, x4}),
+                        std::max({y1, y2, y3, y4}) - std::min({y1, y2, y3, y4})};
+    offset = TPoint{rotated.cx / 2 + x1, rotated.cy / 2 + y1};
+    return rotated;
+}
+
+namespace {
+
+// The surface font enlarged by scale. Without supersampling the text is aliased (pure 0 and
+// 255); at a larger scale the rasteriser's own edge coverage refines the block averages, and
+// it is also the much faster glyph path.
+TLogFont EnlargedFont(const TFont& font, int scale) {
+    TLogFont log = font.LogFont();
+    if (log.Height == 0)
+        log.Height = -font.PixelSize();
+    log.Height *= scale;
+    log.Width *= scale;
+    log.Quality = scale > 1 ? fqAntialiased : fqNonAntialiased;
+    return log;
+}
+
+double EscapementAngle(const TLogFont& log) {
+    return log.Escapement * std::numbers::pi / 1800.0;
+}
+
+} // namespace
+
+TAAMask::TAAMask(TAAFont* owner) : FAAFont(owner) {
+    SetQuality(aqNormal);
+}
+
+TAAMask::~TAAMask() {
+    FGrayBmp.reset();
+}
+
+void TAAMask::Assign(const TPersistent* source) {
+    if (const auto* mask = dynamic_cast<const TAAMask*>(source)) {
+        if (mask == this)
+            return;
+        FWidth = mask->FWidth;
+        FHeight = mask->FHeight;
+        SetQuality(mask->FQuality);
+        FGrayBytesPerLine = mask->FGrayBytesPerLine;
+        FBytesPerLine = mask->FBytesPerLine;
+        FMaskBuf.assign(mask->FMaskBuf.begin(),
+                        mask->FMaskBuf.begin() +
+                            static_cast<std::ptrdiff_t>(FBytesPerLine) * FHeight);
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TAAMask::SetQuality(TAAQuality quality) {
+    FQuality = quality;
+    FScale = ScaleOf(quality);
+}
+
+void TAAMask::SetSize(int width, int height) {
+    FWidth = std::max(width, 0);
+    FHeight = std::max(height, 0);
+    FBytesPerLine = (FWidth + 3) / 4 * 4;
+    FMaskBuf.assign(static_cast<std::size_t>(FBytesPerLine) * FHeight, 0);
+}
+
+TSize TAAMask::TextSize(const QString& text) {
+    TPoint offset;
+    return MeasureText(text, offset);
+}
+
+TSize TAAMask::MeasureText(const QString& text, TPoint& offset) {
+    TSize size;
+    TCanvas* canvas = FAAFont ? FAAFont->Canvas() : nullptr;
+    if (!canvas)
+        return size;
+    const TFont& surfaceFont = *canvas->Font();
+    FMeasureFont.SetLogFont(EnlargedFont(surfaceFont, FScale));
+    const double theta = EscapementAngle(surfaceFont.LogFont());
+    const TSize extent = TextExtentOf(FMeasureFont, text);
+    size.cx = (extent.cx + FScale - 1) / FScale;
+    size.cy = (extent.cy + FScale - 1) / FScale;
+    if (surfaceFont.LogFont().Italic && !text.isEmpty()) {
+        // Room for the slant: 30 % of the average character width (per code-page byte).
+        const auto length = static_cast<double>(std::max<std::size_t>(ToAnsi(text).size(), 1));
+        size.cx += RoundEven(size.cx / length * 0.3);
+    }
+    if (theta != 0)
+        size = RotateExtent(size, theta, offset);
+    return size;
+}
+
+void TAAMask::DrawMask(const QString& text) {
+    DrawMaskEx(text, TextSize(text), TPoint{0, 0});
+}
+
+void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
+    TCanvas* canvas = FAAFont ? FAAFont->Canvas() : nullptr;
+    if (!canvas)
+        return;
+    // The work pixels are 32-bit: the raster engine blits glyphs straight into that format,
+    // while 8-bit targets take a slow span-by-span path. White on black keeps all three
+    // channels equal, so the blue byte is the gray level. The work bitmap is kept between
+    // calls and only grows, so a repeated caption allocates nothing.
+    if (!FGrayBmp)
+        FGrayBmp = std::make_unique<TBitmap>(0, 0, pfDevice);
+    FWidth = std::max(size.cx, 0);
+    FHeight = std::max(size.cy, 0);
+    FGrayBmp->SetSize(std::max(FGrayBmp->Width(), FWidth * FScale),
+                      std::max(FGrayBmp->Height(), FHeight * FScale));
+
+    if (!FGrayBmp->Empty()) {
+        TCanvas* gray = FGrayBmp->Canvas();
+        gray->Font()->SetLogFont(EnlargedFont(*canvas->Font(), FScale));
+        gray->Font()->SetColor(clWhite);
+        gray->Brush()->SetStyle(bsSolid);
+        gray->Brush()->SetColor(clBlack);
+        // Only the part the reduction reads needs clearing.
+        gray->FillRect(Rect(0, 0, FWidth * FScale, FHeight * FScale));
+        int x = origin.X * FScale, y = origin.Y * FScale;
+        if (EscapementAngle(canvas->Font()->LogFont()) != 0) {
+            TPoint offset;
+            MeasureText(text, offset);
+            x += offset.X * FScale;
+            y += offset.Y * FScale;
+        }
+        gray->TextOut(x, y, text);
+    }
+
+    FGrayBytesPerLine = (FGrayBmp->Width() + 3) / 4 * 4;
+    FBytesPerLine = (FWidth + 3) / 4 * 4;
+    FMaskBuf.resize(static_cast<std::size_t>(FBytesPerLine) * FHeight);
+
+    // Each Scale x Scale block of work pixels (gray level = coverage) becomes one mask byte.
+    constexpr int P = 4; // bytes per work pixel
+    const int s = FScale;
+    for (int y = 0; y < FHeight; ++y) {
+        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        const std::uint8_t* r0 = FGrayBmp->ScanLine(s * y);
+        switch (FQuality) {
+        case aqHigh: {
+            const std::uint8_t* r1 = FGrayBmp->ScanLine(s * y + 1);
+            const std::uint8_t* r2 = FGrayBmp->ScanLine(s * y + 2);
+            const std::uint8_t* r3 = FGrayBmp->ScanLine(s * y + 3);
+            for (int x = 0; x < FWidth; ++x) {
+                const int j = 4 * P * x;
+                int sum = 0;
+                for (int k = 0; k < 4 * P; k += P)
+                    sum += r0[j + k] + r1[j + k] + r2[j + k] + r3[j + k];
+                dst[x] = static_cast<std::uint8_t>(sum >> 4);
+            }
+            break;
+        }
+        case aqNormal: {
+            const std::uint8_t* r1 = FGrayBmp->ScanLine(s * y + 1);
+            const std::uint8_t* r2 = FGrayBmp->ScanLine(s * y + 2);
+            for (int x = 0; x < FWidth; ++x) {
+                const int j = 3 * P * x;
+                // The top-right and bottom-left samples count half: weights total 8.
+                const int sum = r0[j] + r0[j + P] + (r0[j + 2 * P] >> 1) + r1[j] + r1[j + P] +
+                                r1[j + 2 * P] + (r2[j] >> 1) + r2[j + P] + r2[j + 2 * P];
+                dst[x] = static_cast<std::uint8_t>(sum >> 3);
+            }
+            break;
+        }
+        case aqLow: {
+            const std::uint8_t* r1 = FGrayBmp->ScanLine(s * y + 1);
+            for (int x = 0; x < FWidth; ++x) {
+                const int j = 2 * P * x;
+                dst[x] = static_cast<std::uint8_t>((r0[j] + r0[j + P] + r1[j] + r1[j + P]) >> 2);
+            }
+            break;
+        }
+        case aqNone:
+            for (int x = 0; x < FWidth; ++x)
+                dst[x] = r0[P * x];
+            break;
+        }
+    }
+}
+
+void TAAMask::Outline() {
+    if (FHeight < 3 || FWidth < 3)
+        return;
+    std::vector<std::uint8_t> copy(FMaskBuf);
+    for (int y = 1; y < FHeight - 1; ++y) {
+        const std::uint8_t* u = ScanLineOf(y - 1, copy.data());
+        const std::uint8_t* m = ScanLineOf(y, copy.data());
+        const std::uint8_t* d = ScanLineOf(y + 1, copy.data());
+        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        for (int x = 1; x < FWidth - 1; ++x) {
+            const int d1 = std::abs(d[x] - u[x]);
+            const int d2 = std::abs(m[x + 1] - m[x - 1]);
+            const int d3 = std::abs(d[x - 1] - u[x + 1]);
+            const int d4 = std::abs(d[x + 1] - u[x - 1]);
+            dst[x] = static_cast<std::uint8_t>(std::min((d1 + d2 + d3 + d4) >> 2, 255));
+        }
+    }
+}
+
+void TAAMask::Blur(int strength) {
+    if (FWidth <= 0 || FHeight <= 0)
+        return;
+    const auto t = static_cast<std::uint8_t>(RoundEven(strength * 255 / 100.0));
+    std::vector<std::uint8_t> copy(FMaskBuf);
+    // Sums of five clamped columns per pixel (a sliding window along the row), then of five
+    // clamped rows of those sums: the same 25 samples as the 5 x 5 window.
+    std::vector<int> rowSums(static_cast<std::size_t>(FWidth) * FHeight);
+    const int last = FWidth - 1;
+    for (int y = 0; y < FHeight; ++y) {
+        const std::uint8_t* src = ScanLineOf(y, copy.data());
+        int* out = rowSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth;
+        int sum = 0;
+        for (int k = -2; k <= 2; ++k)
+            sum += src[std::clamp(k, 0, last)];
+        out[0] = sum;
+        for (int x = 1; x < FWidth; ++x) {
+            sum += src[std::min(x + 2, last)] - src[std::max(x - 3, 0)];
+            out[x] = sum;
+        }
+    }
+    for (int y = 0; y < FHeight; ++y) {
+        const int* rows[5];
+        for (int k = 0; k < 5; ++k)
+            rows[k] = rowSums.data() +
+                      static_cast<std::ptrdiff_t>(std::clamp(y + k - 2, 0, FHeight - 1)) * FWidth;
+        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        for (int x = 0; x < FWidth; ++x) {
+            const int sum = rows[0][x] + rows[1][x] + rows[2][x] + rows[3][x] + rows[4][x];
+            // Round(sum / 25): 25 is odd, so a remainder is never exactly a half.
+            const int n = (sum + 12) / 25;
+            if (t == 255) {
+                dst[x] = static_cast<std::uint8_t>(n);
+            } else {
+                const int p = dst[x];
+                dst[x] = static_cast<std::uint8_t>(p + (((n - p) * t) >> 8));
+            }
+        }
+    }
+}
+
+void TAAMask::Spray(int amount) {
+    TRandomRun Random;
+    for (int y = 0; y < FHeight; ++y) {
+        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        for (int x = 0; x < FWidth; ++x) {
+            const int r = Random(amount + 1);
+            const int sx = std::clamp(x + r - Random(2 * r), 0, FWidth - 1);
+            const int sy = std::clamp(y + r - Random(2 * r), 0, FHeight - 1);
+            dst[x] = ScanLineOf(sy, FMaskBuf.data())[sx];
+        }
+    }
+}
+
+void TAAMask::HorzMirror() {
+    for (int y = 0; y < FHeight; ++y) {
+        std::uint8_t* row = ScanLineOf(y, FMaskBuf.data());
+        std::reverse(row, row + FWidth);
+    }
+}
+
+void TAAMask::VertMirror() {
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(FBytesPerLine));
+    const auto bytes = static_cast<std::size_t>(FBytesPerLine);
+    for (int i = 0; i < FHeight / 2; ++i) {
+        std::uint8_t* a = ScanLineOf(i, FMaskBuf.data());
+        std::uint8_t* b = ScanLineOf(FHeight - 1 - i, FMaskBuf.data());
+        std::memcpy(scratch.data(), a, bytes);
+        std::memcpy(a, b, bytes);
+        std::memcpy(b, scratch.data(), bytes);
+    }
+}
+
+std::uint8_t* TAAMask::ScanLine(int y) {
+    if (y < 0 || y > FHeight - 1)
+        throw EInvalidLine();
+    return ScanLineOf(y, FMaskBuf.data());
+}
+
+const std::uint8_t* TAAMask::ScanLine(int y) const {
+    if (y < 0 || y > FHeight - 1)
+        throw EInvalidLine();
+    return FMaskBuf.data() + static_cast<std::ptrdiff_t>(FHeight - 1 - y) * FBytesPerLine;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Coverage masks: a text drawn white on black at Scale times its size and averaged down, one
+// byte per pixel (0 no ink .. 255 full ink), plus the in-place effects applied to coverage.
+#include "AAText/ParamsTypes.h"
+#include "Platform/Canvas.h"
+#include "Platform/Font.h"
+#include "Platform/Picture.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TAAFont;
+class TBitmap;
+
+// The supersampling factor of a quality: 4, 3, 2, 1.
+int ScaleOf(TAAQuality quality);
+
+// Rounds to the nearest integer, halves to the even neighbour.
+int RoundEven(double value);
+
+// Bounding box of a w x h box rotated by theta (radians, counter-clockwise) and where the
+// unrotated box's top-left corner lies inside it (offset).
+TSize RotateExtent(TSize size, double theta, TPoint& offset);
+
+class TAAMask : public TPersistent {
+  public:
+    explicit TAAMask(TAAFont* owner);
+    ~TAAMask() override;
+
+    // Copies another mask's size, quality and coverage (not its renderer).
+    void Assign(const TPersistent* source) override;
+
+    TAAQuality Quality() const { return FQuality; }
+    void SetQuality(TAAQuality quality);
+    int Scale() const { return FScale; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    int BytesPerLine() const { return FBytesPerLine; }
+    int GrayBytesPerLine() const { return FGrayBytesPerLine; }
+    TAAFont* AAFont() const { return FAAFont; }
+
+    // Size of a text as drawn at this quality (italic allowance and rotation included).
+    TSize TextSize(const QString& text);
+    // As TextSize; for a rotated font offset receives where the text's reference point lies
+    // in the rotated box (otherwise offset is left as it was).
+    TSize MeasureText(const QString& text, TPoint& offset);
+    void DrawMask(const QString& text);
+    // Renders text into a size.cx x size.cy mask with its reference point at origin.
+    void DrawMaskEx(const QString& text, TSize size, TPoint origin);
+
+    // Edge magnitude in place: solid interiors become 0, edges bright.
+    void Outline();
+    // 5 x 5 box blur, strength 0..100.
+    void Blur(int strength);
+    // Every pixel takes the value of a random neighbour within amount pixels.
+    void Spray(int amount);
+    void HorzMirror();
+    void VertMirror();
+
+    // Row y (0 = top of the text); raises EInvalidLine outside 0..Height-1.
+    std::uint8_t* ScanLine(int y);
+    const std::uint8_t* ScanLine(int y) const;
+    // Row y of a buffer laid out like the mask; unchecked.
+    std::uint8_t* ScanLineOf(int y, std::uint8_t* buffer) const {
+        return buffer + static_cast<std::ptrdiff_t>(FHeight - 1 - y) * FBytesPerLine;
+    }
+    const std::vector<std::uint8_t>& MaskBuf() const { return FMaskBuf; }
+
+    // Sets a blank (all 0) mask of the given size, for building coverage directly.
+    void SetSize(int width, int height);
+
+  private:
+    TAAQuality FQuality = aqNormal;
+    std::vector<std::uint8_t> FMaskBuf;
+    int FHeight = 0;
+    int FWidth = 0;
+    int FGrayBytesPerLine = 0;
+    int FBytesPerLine = 0;
+    int FScale = 3;
+    TAAFont* FAAFont = nullptr;
+    std::unique_ptr<TBitmap> FGrayBmp;
+    TFont FMeasureFont; // the enlarged font, kept so its metrics are reused
+};

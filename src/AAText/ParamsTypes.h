@@ -1,0 +1,41 @@
+#pragma once
+// Value types and enumerations of the text effects and of the label's display settings.
+// The ranges belong to the published types; setters store what they are given, truncated to
+// the field's width.
+#include <cstdint>
+
+using TAlpha = std::uint8_t;        // 0..100, percent of opacity
+using TBlurStrength = std::uint8_t; // 0..100
+using TOffset = std::int8_t;        // -20..20 pixels
+using TSprayRange = std::uint8_t;   // 0..100 pixels
+using TAngle = std::int16_t;        // -360..360 degrees, counter-clockwise
+
+// Published ranges, for property editors.
+inline constexpr int TAlphaMin = 0, TAlphaMax = 100;
+inline constexpr int TBlurStrengthMin = 0, TBlurStrengthMax = 100;
+inline constexpr int TOffsetMin = -20, TOffsetMax = 20;
+inline constexpr int TSprayRangeMin = 0, TSprayRangeMax = 100;
+inline constexpr int TAngleMin = -360, TAngleMax = 360;
+
+enum TAAQuality : std::uint8_t { aqHigh, aqNormal, aqLow, aqNone };
+
+enum TGradualStyle : std::uint8_t {
+    gsLeftToRight,
+    gsRightToLeft,
+    gsTopToBottom,
+    gsBottomToTop,
+    gsCenterToLR,
+    gsCenterToTB
+};
+
+enum TTextureMode : std::uint8_t { tmTiled, tmStretched, tmCenter, tmNormal };
+
+enum TBackGroundMode : std::uint8_t { bmTiled, bmStretched, bmCenter, bmNormal };
+
+// Framework types of a control's display and drag settings.
+enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
+enum TDragKind : std::uint8_t { dkDrag, dkDock };
+enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
+using TCursor = std::int16_t;
+inline constexpr TCursor crDrag = -12;

@@ -1,0 +1,76 @@
+#pragma once
+// Colour values: 32 bits, red in the lowest byte, then green and blue. A negative value names
+// a system colour (its low byte is the index); it is resolved to red, green and blue before
+// any pixel arithmetic.
+#include <QColor>
+#include <cstdint>
+
+using TColor = std::int32_t;
+
+constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000u);
+constexpr TColor clScrollBar = clSystemColor | 0;
+constexpr TColor clBackground = clSystemColor | 1;
+constexpr TColor clActiveCaption = clSystemColor | 2;
+constexpr TColor clInactiveCaption = clSystemColor | 3;
+constexpr TColor clMenu = clSystemColor | 4;
+constexpr TColor clWindow = clSystemColor | 5;
+constexpr TColor clWindowFrame = clSystemColor | 6;
+constexpr TColor clMenuText = clSystemColor | 7;
+constexpr TColor clWindowText = clSystemColor | 8;
+constexpr TColor clCaptionText = clSystemColor | 9;
+constexpr TColor clActiveBorder = clSystemColor | 10;
+constexpr TColor clInactiveBorder = clSystemColor | 11;
+constexpr TColor clAppWorkSpace = clSystemColor | 12;
+constexpr TColor clHighlight = clSystemColor | 13;
+constexpr TColor clHighlightText = clSystemColor | 14;
+constexpr TColor clBtnFace = clSystemColor | 15;
+constexpr TColor clBtnShadow = clSystemColor | 16;
+constexpr TColor clGrayText = clSystemColor | 17;
+constexpr TColor clBtnText = clSystemColor | 18;
+constexpr TColor clInactiveCaptionText = clSystemColor | 19;
+constexpr TColor clBtnHighlight = clSystemColor | 20;
+constexpr TColor cl3DDkShadow = clSystemColor | 21;
+constexpr TColor cl3DLight = clSystemColor | 22;
+constexpr TColor clInfoText = clSystemColor | 23;
+constexpr TColor clInfoBk = clSystemColor | 24;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clOlive = 0x008080;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clPurple = 0x800080;
+constexpr TColor clTeal = 0x808000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
+
+constexpr TColor RGB(int r, int g, int b) {
+    return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr std::uint8_t GetRValue(TColor c) {
+    return static_cast<std::uint8_t>(c & 0xFF);
+}
+constexpr std::uint8_t GetGValue(TColor c) {
+    return static_cast<std::uint8_t>((c >> 8) & 0xFF);
+}
+constexpr std::uint8_t GetBValue(TColor c) {
+    return static_cast<std::uint8_t>((c >> 16) & 0xFF);
+}
+
+// The RGB value of a system colour index: the running application's palette where it has a
+// matching role, else the classic desktop scheme.
+TColor GetSysColor(int index);
+// A system colour becomes its RGB value; any other value is returned as it is.
+TColor ColorToRGB(TColor color);
+// Opaque QColor of a (resolved) colour value, and back.
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
