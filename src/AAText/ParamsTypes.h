@@ -2,6 +2,8 @@
 // Value types and enumerations of the text effects and of the label's display settings.
 // The ranges belong to the published types; setters store what they are given, truncated to
 // the field's width.
+#include "Platform/ControlTypes.h"
+
 #include <cstdint>
 
 using TAlpha = std::uint8_t;        // 0..100, percent of opacity
@@ -31,11 +33,3 @@ enum TGradualStyle : std::uint8_t {
 enum TTextureMode : std::uint8_t { tmTiled, tmStretched, tmCenter, tmNormal };
 
 enum TBackGroundMode : std::uint8_t { bmTiled, bmStretched, bmCenter, bmNormal };
-
-// Framework types of a control's display and drag settings.
-enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
-enum TDragKind : std::uint8_t { dkDrag, dkDock };
-enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
-using TCursor = std::int16_t;
-inline constexpr TCursor crDrag = -12;

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <memory>
 
 namespace {
 // The mode and port names are short strings: at most 255 bytes in the code page.
@@ -18,11 +19,12 @@ QString Short(const QString& text) {
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
-    {
-        // Properties set from the form file are accepted whatever their order.
-        TGauge::FormLoading loading;
-        setupUi(this);
-    }
+    // Properties set from the form file are accepted whatever their order; the label renders
+    // once, when the window's colour and fonts are in place.
+    auto gauges = std::make_unique<TGauge::FormLoading>();
+    auto labels = std::make_unique<TAAGraphicControl::FormLoading>();
+    setupUi(this);
+    gauges.reset();
     SerialDriver1->setObjectName("SerialDriver1");
     SerialDriver1->SetComPortHwHandshaking(hhNONE);
     Timer1->setObjectName("Timer1");
@@ -33,6 +35,7 @@ TForm1::TForm1(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     ApplyFonts();
+    labels.reset();
     WireEvents();
     SizeToContents();
     FormCreate();
