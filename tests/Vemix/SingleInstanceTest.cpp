@@ -2,15 +2,15 @@
 #include "TempDir.h"
 
 #include <QProcess>
-#include <filesystem>
 #include <QProcessEnvironment>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
 class Program {
-public:
+  public:
     explicit Program(const TempDir& dir) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -29,7 +29,7 @@ public:
     }
     QProcess& process() { return process_; }
 
-private:
+  private:
     QProcess process_;
 };
 
