@@ -11,8 +11,6 @@
 
 namespace {
 
-TAAGraphicControl::FormLoading* ActiveLoading = nullptr;
-
 // The logical font that a Qt font selects; the colour stays the target's.
 void CopyQFont(TFont& Target, const QFont& Source) {
     TLogFont log = Target.LogFont();
@@ -31,23 +29,12 @@ void CopyQFont(TFont& Target, const QFont& Source) {
 
 } // namespace
 
-TAAGraphicControl::FormLoading::FormLoading() : FOuter(ActiveLoading) {
-    ActiveLoading = this;
-}
-
-TAAGraphicControl::FormLoading::~FormLoading() {
-    ActiveLoading = FOuter;
-    for (const QPointer<TAAGraphicControl>& control : FControls)
-        if (control)
-            Guarded([&] { control->Loaded(); });
-}
-
 TAAGraphicControl::TAAGraphicControl(QWidget* parent)
     : QWidget(parent), FAAFont(std::make_unique<TAAFontEx>(nullptr)), FDrag(this),
       FParentEffect(this) {
-    if (ActiveLoading) {
+    if (TFormLoading* form = TFormLoading::Active()) {
         FLoading = true;
-        ActiveLoading->FControls.emplace_back(this);
+        form->Register(this, [this] { Loaded(); });
     }
     FAAFont->Effect()->SetOnChanged([this](TPersistent* sender) { ParamChanged(sender); });
     FFont.SetOnChange([this] {

@@ -7,6 +7,7 @@
 #include "AAText/ParamsControl.h"
 #include "Platform/Canvas.h"
 #include "Platform/Font.h"
+#include "Platform/FormLoading.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -45,18 +46,7 @@ class TAAGraphicControl : public QWidget, public TParamHost {
     // Every control constructed during the life of a FormLoading is loading until it ends;
     // then each one still alive runs Loaded. The window wraps its form setup in one:
     //   { TAAGraphicControl::FormLoading loading; setupUi(this); }
-    class FormLoading {
-      public:
-        FormLoading();
-        ~FormLoading();
-        FormLoading(const FormLoading&) = delete;
-        FormLoading& operator=(const FormLoading&) = delete;
-
-      private:
-        friend class TAAGraphicControl;
-        std::vector<QPointer<TAAGraphicControl>> FControls;
-        FormLoading* FOuter;
-    };
+    using FormLoading = TFormLoading;
 
     // The renderer; its effect's change callback is this control's ParamChanged.
     TAAFontEx* AAFont() const { return FAAFont.get(); }

@@ -171,8 +171,6 @@ void DrawEllipseShape(QImage& image, int x1, int y1, int x2, int y2, QRgb pen, Q
         p.drawPie(box, from, span);
 }
 
-TGauge::FormLoading* ActiveLoading = nullptr;
-
 } // namespace
 
 int ScaleByPercent(int Percent, int Extent) {
@@ -190,24 +188,13 @@ void TBltBitmap::MakeLike(const QImage& Template) {
     fill(ColorToRGB(clWindowFrame));
 }
 
-TGauge::FormLoading::FormLoading() : FOuter(ActiveLoading) {
-    ActiveLoading = this;
-}
-
-TGauge::FormLoading::~FormLoading() {
-    ActiveLoading = FOuter;
-    for (const QPointer<TGauge>& gauge : FGauges)
-        if (gauge)
-            gauge->SetLoading(false);
-}
-
 TGauge::TGauge(QWidget* parent) : QWidget(parent) {
     // The gauge paints every pixel of its area.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
-    if (ActiveLoading != nullptr) {
+    if (TFormLoading* form = TFormLoading::Active()) {
         FLoading = true;
-        ActiveLoading->FGauges.emplace_back(this);
+        form->Register(this, [this] { SetLoading(false); });
     }
 }
 

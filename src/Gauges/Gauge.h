@@ -2,6 +2,7 @@
 // The progress gauge: a percentage text, a horizontal or vertical bar, a pie or a needle dial.
 // Every paint builds the picture in an off-screen bitmap and puts it on screen in one copy; the
 // percentage text is combined by exclusive-or, so it shows in the inverse of what lies beneath.
+#include "Platform/FormLoading.h"
 #include <QColor>
 #include <QImage>
 #include <QPointer>
@@ -100,18 +101,7 @@ class TGauge : public QWidget {
 
     // Every gauge constructed during the life of a FormLoading is loading until it ends:
     //   { TGauge::FormLoading loading; ui.setupUi(this); }
-    class FormLoading {
-      public:
-        FormLoading();
-        ~FormLoading();
-        FormLoading(const FormLoading&) = delete;
-        FormLoading& operator=(const FormLoading&) = delete;
-
-      private:
-        friend class TGauge;
-        std::vector<QPointer<TGauge>> FGauges;
-        FormLoading* FOuter;
-    };
+    using FormLoading = TFormLoading;
 
     // The picture one paint puts on screen (Width x Height, 32-bit RGB).
     QImage PaintFrame() const;

@@ -5,9 +5,11 @@
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
 
+#include "Platform/FormLoading.h"
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+
 #include <memory>
 
 namespace {
@@ -21,10 +23,8 @@ TForm1::TForm1(QWidget* parent)
     : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
     // Properties set from the form file are accepted whatever their order; the label renders
     // once, when the window's colour and fonts are in place.
-    auto gauges = std::make_unique<TGauge::FormLoading>();
-    auto labels = std::make_unique<TAAGraphicControl::FormLoading>();
+    auto loading = std::make_unique<TFormLoading>();
     setupUi(this);
-    gauges.reset();
     SerialDriver1->setObjectName("SerialDriver1");
     SerialDriver1->SetComPortHwHandshaking(hhNONE);
     Timer1->setObjectName("Timer1");
@@ -35,7 +35,7 @@ TForm1::TForm1(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     ApplyFonts();
-    labels.reset();
+    loading.reset();
     WireEvents();
     SizeToContents();
     FormCreate();
