@@ -39,7 +39,12 @@ void TAABlend::Compose(int x, int y, int alpha, TAAMask* mask,
 
     TCanvas* work = FWorkBmp->Canvas();
     work->Brush()->Assign(*dest->Brush());
-    if (work->Brush()->Style() == bsSolid)
+    if (work->Brush()->Style() != bsSolid && !dest->Pixels()) {
+        // A surface whose pixels cannot be read gets its brush colour behind the text rather
+        // than whatever the work bitmap held before.
+        work->Brush()->SetStyle(bsSolid);
+        work->FillRect(Rect(0, 0, width, height));
+    } else if (work->Brush()->Style() == bsSolid)
         work->FillRect(Rect(0, 0, width, height));
     else
         work->CopyRect(Rect(0, 0, width, height), dest, Bounds(x, y, width, height));

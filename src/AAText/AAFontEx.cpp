@@ -206,29 +206,35 @@ void TAAFontEx::FillNoiseColor() {
         return;
     TBitmap* fore = Blend()->ForeBmp();
     const TColor c = ColorToRGB(Canvas()->Font()->Color());
-    const int n = FEffect->Noise();
-    TRandomRun Random;
+    const int n = FEffect->Noise(), half = n / 2;
+    const int width = fore->Width();
+    std::vector<std::uint32_t> states(static_cast<std::size_t>(width) * 3);
+    TRandomRun random;
     for (int y = 0; y < fore->Height(); ++y) {
+        // Three draws per pixel: red, green, blue.
+        random.States(states.data(), width * 3);
+        const std::uint32_t* s = states.data();
         std::uint8_t* p = fore->ScanLine(y);
-        for (int x = 0; x < fore->Width(); ++x, p += 3) {
-            const int r = GetRValue(c) + Random(n) - n / 2;
-            const int g = GetGValue(c) + Random(n) - n / 2;
-            const int b = GetBValue(c) + Random(n) - n / 2;
-            p[0] = Clamp255(b);
-            p[1] = Clamp255(g);
-            p[2] = Clamp255(r);
+        for (int x = 0; x < width; ++x, p += 3, s += 3) {
+            p[2] = Clamp255(GetRValue(c) + TRandomRun::Range(s[0], n) - half);
+            p[1] = Clamp255(GetGValue(c) + TRandomRun::Range(s[1], n) - half);
+            p[0] = Clamp255(GetBValue(c) + TRandomRun::Range(s[2], n) - half);
         }
     }
 }
 
 void TAAFontEx::AddNoise(int n) {
     TBitmap* fore = Blend()->ForeBmp();
-    const int bytes = fore->Width() * 3;
-    TRandomRun Random;
+    const int bytes = fore->Width() * 3, half = n / 2;
+    std::vector<std::uint32_t> states(static_cast<std::size_t>(bytes));
+    TRandomRun random;
     for (int y = 0; y < fore->Height(); ++y) {
+        // One draw per byte, in memory order.
+        random.States(states.data(), bytes);
         std::uint8_t* p = fore->ScanLine(y);
         for (int i = 0; i < bytes; ++i)
-            p[i] = Clamp255(p[i] + Random(n) - n / 2);
+            p[i] =
+                Clamp255(p[i] + TRandomRun::Range(states[static_cast<std::size_t>(i)], n) - half);
     }
 }
 

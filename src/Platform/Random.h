@@ -35,13 +35,34 @@ class TRandomRun {
     TRandomRun(const TRandomRun&) = delete;
     TRandomRun& operator=(const TRandomRun&) = delete;
     int operator()(int n) {
-        FSeed = FSeed * 0x08088405u + 1u;
+        FSeed = FSeed * A + 1u;
+        return Range(FSeed, n);
+    }
+    // The next count generator states, as count calls would leave them. Four states are
+    // derived from one by jumping ahead, so the multiplications do not wait on each other.
+    void States(std::uint32_t* out, int count) {
+        int i = 0;
+        for (; i + 4 <= count; i += 4) {
+            out[i] = FSeed * A + 1u;
+            out[i + 1] = FSeed * A2 + C2;
+            out[i + 2] = FSeed * A3 + C3;
+            out[i + 3] = FSeed = FSeed * A4 + C4;
+        }
+        for (; i < count; ++i)
+            out[i] = FSeed = FSeed * A + 1u;
+    }
+    // The value Random(n) gives for a generator state.
+    static int Range(std::uint32_t state, int n) {
         if (n <= 0)
             return 0;
         return static_cast<int>(
-            (static_cast<std::uint64_t>(FSeed) * static_cast<std::uint32_t>(n)) >> 32);
+            (static_cast<std::uint64_t>(state) * static_cast<std::uint32_t>(n)) >> 32);
     }
 
   private:
+    static constexpr std::uint32_t A = 0x08088405u;
+    static constexpr std::uint32_t A2 = A * A, C2 = A + 1u;
+    static constexpr std::uint32_t A3 = A2 * A, C3 = A * C2 + 1u;
+    static constexpr std::uint32_t A4 = A3 * A, C4 = A * C3 + 1u;
     std::uint32_t FSeed;
 };

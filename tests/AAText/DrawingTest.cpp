@@ -170,6 +170,16 @@ TEST(DrawingLayer, SystemColoursResolveAndRandomIsSeedable) {
             b.push_back(run(7));
     }
     EXPECT_EQ(a, b);
+    // States jumped ahead four at a time give the same sequence.
+    SetRandSeed(5);
+    {
+        TRandomRun run;
+        std::uint32_t states[11];
+        run.States(states, 11);
+        for (int i = 0; i < 11; ++i)
+            EXPECT_EQ(TRandomRun::Range(states[i], 7), a[static_cast<std::size_t>(i)]) << i;
+    }
+    EXPECT_EQ(Random(7), a[11]);
     EXPECT_EQ(*std::max_element(a.begin(), a.end()) < 7, true);
     EXPECT_GT(std::set<int>(a.begin(), a.end()).size(), 3u);
 }
