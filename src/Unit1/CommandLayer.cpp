@@ -15,13 +15,18 @@ std::string Bytes(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-} // namespace
-
-namespace {
 // "無法判斷發票機的模式 <mode>" LF CR "<suffix>", then let queued events run.
 void ModeNotSupported(const QString& mode, const QString& suffix) {
     ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + suffix);
     ProcessMessages();
+}
+
+// The speed group reaches the driver only through a dispatched command.
+void ApplySpeed(int itemIndex, TSerialDriver& driver) {
+    if (itemIndex == 0)
+        driver.SetComPortSpeed(br9600);
+    else if (itemIndex == 1)
+        driver.SetComPortSpeed(br19200);
 }
 } // namespace
 
@@ -90,16 +95,6 @@ std::string TForm1::BuildCut() {
     ModeNotSupported(FCommandMode, QStringLiteral(" (切紙-可能會異常)！"));
     return {};
 }
-
-namespace {
-// The speed group reaches the driver only through a dispatched command.
-void ApplySpeed(int itemIndex, TSerialDriver& driver) {
-    if (itemIndex == 0)
-        driver.SetComPortSpeed(br9600);
-    else if (itemIndex == 1)
-        driver.SetComPortSpeed(br19200);
-}
-} // namespace
 
 void TForm1::ExecCommand(const QString& word) {
     ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);

@@ -4,7 +4,6 @@
 #include "Platform/Events.h"
 #include "Platform/Strings.h"
 
-#include <QLocale>
 #include <algorithm>
 
 QString TForm1::ZeroPad(const QString& text, int width) {
@@ -17,7 +16,7 @@ QString TForm1::ZeroPad(const QString& text, int width) {
 QString TForm1::Stamp(const QString& pattern) const {
     // "mm" after the year is the month and "nn" the minutes; Qt spells them MM and mm.
     QString qt = pattern;
-    qt.replace("mm", "MM").replace("nn", "mm").replace("hh", "HH").replace("zzz", "zzz");
+    qt.replace("mm", "MM").replace("nn", "mm").replace("hh", "HH");
     return Now().toString(qt);
 }
 
