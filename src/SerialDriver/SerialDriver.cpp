@@ -33,12 +33,22 @@ bool DeviceGone(int err) {
     return err == EIO || err == ENXIO || err == ENODEV;
 }
 
-// Takes the port for this process alone; 0 or the reason it cannot be used.
-int PreparePort(int fd, termios& saved) {
+// Takes the port for this process alone; 0 or the reason it cannot be used. `holdSet` tells
+// whether the exclusive flag is now this program's to clear.
+int PreparePort(int fd, termios& saved, bool& holdSet) {
+    holdSet = false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         return errno == EWOULDBLOCK ? EBUSY : errno;
+    // Root opens a port in spite of another program's exclusive hold: honour it here, and
+    // leave it in place.
+    int held = 0;
+    if (ioctl(fd, TIOCGEXCL, &held) != 0)
+        return errno;
+    if (held)
+        return EBUSY;
     if (ioctl(fd, TIOCEXCL) != 0)
         return errno;
+    holdSet = true;
     // A UART node with no chip behind it opens but never sends.
     serial_struct info{};
     if (ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN)
@@ -187,12 +197,16 @@ bool TSerialDriver::Connect() {
         return false;
     }
     auto saved = std::make_unique<termios>();
-    if (int err = PreparePort(fd, *saved)) {
+    bool holdSet = false;
+    if (int err = PreparePort(fd, *saved, holdSet)) {
+        if (holdSet)
+            ioctl(fd, TIOCNXCL);
         ::close(fd);
         ReportOpenFailure(name, path, err);
         return false;
     }
     FHandle = fd;
+    FHoldSet = holdSet;
     FSavedTermios = std::move(saved);
     FDevicePath = path;
     FConnectTick = GetTickCount();
@@ -241,12 +255,14 @@ void TSerialDriver::Disconnect() {
             tcflush(FHandle, TCOFLUSH);
         else
             DrainBeforeClose();
-        ioctl(FHandle, TIOCNXCL);
+        if (FHoldSet)
+            ioctl(FHandle, TIOCNXCL);
         if (FSavedTermios)
             tcsetattr(FHandle, TCSANOW, FSavedTermios.get());
     }
     ::close(FHandle);
     FHandle = -1;
+    FHoldSet = false;
     FSavedTermios.reset();
     if (TraceEnabled())
         std::fprintf(stderr, "vemix: %s (%s): close after %u ms%s\n", PortName().c_str(),

@@ -149,7 +149,8 @@ class TSerialDriver : public QObject {
         FOnReceivePacket = std::move(handler);
     }
 
-    // True when the port is open afterwards (also when it already was).
+    // True when the port is open afterwards (also when it already was). A port that another
+    // program holds (a lock, or the exclusive flag, which root would otherwise pass) is busy.
     bool Connect();
     void Disconnect();
     bool Connected() const { return FHandle >= 0; }
@@ -220,6 +221,8 @@ class TSerialDriver : public QObject {
     bool FOutputAbandoned = false;
     // The device went away (EIO): nothing more can be written.
     bool FDeviceLost = false;
+    // This driver set the port's exclusive flag, so it clears it again at close.
+    bool FHoldSet = false;
 };
 
 // Unit-level functions.

@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -277,6 +278,31 @@ TEST(SerialDriverPort, UnplugMidSendEndsTheSendAndTheNextConnectFails) {
     const std::string log = GetCapturedStderr();
     EXPECT_FALSE(r.d.Connected());
     EXPECT_NE(log.find("COM2 (" + r.pty.SlavePath() + ")"), std::string::npos) << log;
+}
+
+TEST(SerialDriverPort, APortHeldExclusivelyByAnotherProgramIsBusyAndKeepsItsHold) {
+    Rig r;
+    // The test's own descriptor of the line plays the other program; root would pass its hold.
+    ASSERT_EQ(ioctl(r.pty.Slave(), TIOCEXCL), 0);
+    CaptureStderr();
+    EXPECT_FALSE(r.d.Connect());
+    const std::string log = GetCapturedStderr();
+    EXPECT_FALSE(r.d.Connected());
+    EXPECT_NE(log.find("another program holds the port"), std::string::npos) << log;
+    EXPECT_FALSE(r.d.SendString("intrude"));
+    EXPECT_EQ(r.pty.ReadAll(50), "");
+    int held = 0;
+    ASSERT_EQ(ioctl(r.pty.Slave(), TIOCGEXCL, &held), 0);
+    EXPECT_EQ(held, 1) << "the other program's hold stays";
+
+    // Once free, the driver holds the port while open and lets go of its own hold at close.
+    ASSERT_EQ(ioctl(r.pty.Slave(), TIOCNXCL), 0);
+    ASSERT_TRUE(r.d.Connect());
+    ioctl(r.pty.Slave(), TIOCGEXCL, &held);
+    EXPECT_EQ(held, 1);
+    r.d.Disconnect();
+    ioctl(r.pty.Slave(), TIOCGEXCL, &held);
+    EXPECT_EQ(held, 0);
 }
 
 TEST(SerialDriverPort, LineCheckStopsTheSendWithoutModemLines) {
