@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -31,6 +32,11 @@ constexpr std::uint32_t kTraceBytes = 1024;
 
 bool DeviceGone(int err) {
     return err == EIO || err == ENXIO || err == ENODEV;
+}
+
+// A port without modem lines answers their ioctls so.
+bool NoModemLines(int err) {
+    return err == ENOTTY || err == EINVAL;
 }
 
 // Takes the port for this process alone; 0 or the reason it cannot be used. `holdSet` tells
@@ -213,6 +219,8 @@ bool TSerialDriver::Connect() {
     FOutputAbandoned = false;
     FDeviceLost = false;
     FPacketBeginTick = NoTick;
+    int bits = 0;
+    FHasModemLines = ioctl(fd, TIOCMGET, &bits) == 0 || !NoModemLines(errno);
     // Reads never block and every write waits at most 1 ms for room (see SendData).
     // The output queue of a port just opened holds only what an earlier cycle handed over
     // (on a pseudo-terminal: bytes the other end has not read yet), so it is kept.
@@ -280,15 +288,32 @@ void TSerialDriver::ApplySettings() {
 void TSerialDriver::ProgramPort(bool purgeOutput) {
     const TComPortLineSettings settings = LineSettings();
     ApplyTermios(FHandle, BuildTermios(settings));
-    const TModemLineChange lines = BuildModemLines(settings);
-    // A pseudo-terminal has no modem lines (ENOTTY); nothing depends on the result.
-    if (lines.Set)
-        ioctl(FHandle, TIOCMBIS, &lines.Set);
-    if (lines.Clear)
-        ioctl(FHandle, TIOCMBIC, &lines.Clear);
+    SetModemLines(BuildModemLines(settings));
     PurgeBuffers(true, purgeOutput);
     // The kernel sizes its own queues and flow-control thresholds; the sizes stay remembered
     // in ComPortInBufSize / ComPortOutBufSize.
+}
+
+void TSerialDriver::SetModemLines(const TModemLineChange& lines) {
+    if (!FHasModemLines) {
+        // Once per device: the window opens the port for every command string.
+        if (FNoModemLinesSaid != FDevicePath) {
+            FNoModemLinesSaid = FDevicePath;
+            Report("no modem lines (DTR and RTS are not set, the line-status check is "
+                   "skipped)");
+        }
+        return;
+    }
+    const char* failed = nullptr;
+    if (lines.Set && ioctl(FHandle, TIOCMBIS, &lines.Set) != 0)
+        failed = "raise";
+    else if (lines.Clear && ioctl(FHandle, TIOCMBIC, &lines.Clear) != 0)
+        failed = "drop";
+    if (failed) {
+        const int err = errno;
+        Report(std::string("cannot ") + failed + " DTR/RTS: " + std::strerror(err));
+        NoteFailure(err);
+    }
 }
 
 void TSerialDriver::PurgeBuffers(bool InBuffer, bool OutBuffer) {
@@ -303,9 +328,18 @@ void TSerialDriver::PurgeBuffers(bool InBuffer, bool OutBuffer) {
     FPacketBeginTick = NoTick;
 }
 
+void TSerialDriver::Report(const std::string& what) const {
+    std::fprintf(stderr, "vemix: %s (%s): %s\n", PortName().c_str(), FDevicePath.c_str(),
+                 what.c_str());
+}
+
 void TSerialDriver::NoteFailure(int err) {
-    if (DeviceGone(err))
-        FDeviceLost = true;
+    if (!DeviceGone(err) || FDeviceLost)
+        return;
+    FDeviceLost = true;
+    FPollWindow->stop();
+    Report(std::string("the device went away (") + std::strerror(err) +
+           "): the other end closed or the adapter was unplugged");
 }
 
 bool TSerialDriver::QueueCount(unsigned long request, std::uint32_t& count) {
@@ -360,7 +394,8 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
         if (FDeviceLost)
             break;
         if (room > 0) {
-            if (FCheckLineStatus && ReadLineStatus().Empty())
+            // Without modem lines there is nothing to check: the send goes ahead.
+            if (FCheckLineStatus && FHasModemLines && ReadLineStatus().Empty())
                 break;
             // Wait for room at most 1 ms, so that a stalled line blocks instead of spinning.
             WaitWritable();

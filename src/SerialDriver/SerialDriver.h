@@ -2,7 +2,7 @@
 // The program's own serial port driver: opens a port by number, programs its line settings,
 // writes with a stall time-out and polls the port on a timer to hand on received bytes, as
 // they come or cut into packets of a fixed size. Port failures are reported through results;
-// the driver never shows a message.
+// the driver never shows a message (what the system says about a port goes to standard error).
 #include <QObject>
 #include <cstdint>
 #include <functional>
@@ -12,6 +12,7 @@
 
 class QTimer;
 struct termios;
+struct TModemLineChange;
 
 enum TComPortNumber : std::uint8_t {
     pnCOM1,
@@ -154,6 +155,15 @@ class TSerialDriver : public QObject {
     bool Connect();
     void Disconnect();
     bool Connected() const { return FHandle >= 0; }
+    // True once the open port's device went away (the other end closed, the adapter was
+    // unplugged): nothing more is received or sent until the port is opened anew. Noticed at
+    // the next poll, send or status read, and said once on standard error. False while
+    // disconnected.
+    bool DeviceLost() const { return Connected() && FDeviceLost; }
+    // False when the open port has no modem lines (a pseudo-terminal): DTR and RTS are not
+    // set, ReadLineStatus gives the empty set and CheckLineStatus does not stop a send. Said
+    // once per device on standard error. False while disconnected.
+    bool HasModemLines() const { return Connected() && FHasModemLines; }
 
     // Bytes written; ends when all went out or the output made no progress for Timeout ms.
     std::uint32_t SendData(const void* DataPtr, std::uint32_t DataSize, std::uint32_t Timeout);
@@ -184,10 +194,12 @@ class TSerialDriver : public QObject {
     bool QueueCount(unsigned long request, std::uint32_t& count);
     std::int32_t ReadInto(std::uint32_t count);
     void NoteFailure(int err);
+    void Report(const std::string& what) const;
     void WaitWritable();
     void DrainBeforeClose();
     void PollPackets(std::uint32_t inQueue);
     void ProgramPort(bool purgeOutput);
+    void SetModemLines(const TModemLineChange& lines);
 
     TComPortNumber FComPort = pnCOM2;
     TComPortBaudRate FComPortSpeed = br9600;
@@ -219,10 +231,13 @@ class TSerialDriver : public QObject {
     // Output was left unsent (time-out or line check): flushed before closing so that
     // closing never waits for the kernel's drain.
     bool FOutputAbandoned = false;
-    // The device went away (EIO): nothing more can be written.
+    // The device went away (EIO): nothing more can be written or read.
     bool FDeviceLost = false;
     // This driver set the port's exclusive flag, so it clears it again at close.
     bool FHoldSet = false;
+    bool FHasModemLines = true;
+    // The device whose missing modem lines were already reported.
+    std::string FNoModemLinesSaid;
 };
 
 // Unit-level functions.

@@ -305,15 +305,23 @@ TEST(SerialDriverPort, APortHeldExclusivelyByAnotherProgramIsBusyAndKeepsItsHold
     EXPECT_EQ(held, 0);
 }
 
-TEST(SerialDriverPort, LineCheckStopsTheSendWithoutModemLines) {
+TEST(SerialDriverPort, WithoutModemLinesTheCheckedSendGoesAheadAndThatIsSaidOnce) {
     Rig r;
     r.d.SetCheckLineStatus(true);
-    ASSERT_TRUE(r.d.Connect());
-    EXPECT_TRUE(r.d.ReadLineStatus().Empty()) << "a pseudo-terminal has no modem lines";
-    Stopwatch send;
-    EXPECT_FALSE(r.d.SendString("never"));
-    EXPECT_LT(send.Ms(), 250) << "stops at the first pass, not at the time-out";
-    EXPECT_EQ(r.pty.ReadAll(50), "");
+    EXPECT_FALSE(r.d.HasModemLines());
+    CaptureStderr();
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        ASSERT_TRUE(r.d.Connect());
+        EXPECT_FALSE(r.d.HasModemLines());
+        EXPECT_TRUE(r.d.ReadLineStatus().Empty());
+        EXPECT_TRUE(r.d.SendString("goes"));
+        r.d.Disconnect();
+    }
+    const std::string log = GetCapturedStderr();
+    EXPECT_EQ(r.pty.Read(8), "goesgoes");
+    const std::string said = "COM2 (" + r.pty.SlavePath() + "): no modem lines";
+    EXPECT_NE(log.find(said), std::string::npos) << log;
+    EXPECT_EQ(log.find(said, log.find(said) + 1), std::string::npos) << log;
 }
 
 TEST(SerialDriverPort, ChangingASettingWhileConnectedPurgesBothQueues) {
@@ -352,6 +360,36 @@ TEST(SerialDriverReceive, StreamModeEmptiesTheQueueWithOrWithoutAHandler) {
     ASSERT_EQ(rx.chunks.size(), 3u);
     EXPECT_EQ(rx.chunks[0] + "|" + rx.chunks[1] + "|" + rx.chunks[2],
               data.substr(0, 16) + "|" + data.substr(16, 16) + "|" + data.substr(32));
+}
+
+TEST(SerialDriverReceive, AHangUpIsNoticedAtTheNextPollAndSaidOnce) {
+    Rig r;
+    Received rx;
+    rx.Bind(r.d, false);
+    EXPECT_FALSE(r.d.DeviceLost());
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write("ok");
+    for (int i = 0; i < 100 && rx.chunks.empty(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(r.d.DeviceLost());
+    CaptureStderr();
+    r.pty.CloseMaster();
+    for (int i = 0; i < 100 && !r.d.DeviceLost(); ++i)
+        QTest::qWait(20); // the poll timer notices
+    EXPECT_TRUE(r.d.DeviceLost());
+    EXPECT_TRUE(r.d.Connected()) << "still open until the caller closes it";
+    EXPECT_FALSE(r.d.SendString("more"));
+    EXPECT_TRUE(r.d.ReadLineStatus().Empty());
+    r.d.PollTimerProc();
+    const std::string log = GetCapturedStderr();
+    const std::string said = "COM2 (" + r.pty.SlavePath() + "): the device went away";
+    EXPECT_NE(log.find(said), std::string::npos) << log;
+    EXPECT_EQ(log.find(said, log.find(said) + 1), std::string::npos) << log;
+    EXPECT_EQ(rx.chunks, std::vector<std::string>{"ok"});
+    Stopwatch close;
+    r.d.Disconnect();
+    EXPECT_LT(close.Ms(), 1000);
+    EXPECT_FALSE(r.d.DeviceLost());
 }
 
 TEST(SerialDriverReceive, PollTimerRunsWhileConnected) {
