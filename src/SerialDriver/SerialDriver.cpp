@@ -27,6 +27,9 @@ namespace {
 constexpr int kMinimumTimerPeriod = 10;
 // Largest packet whose doubled size still fits the 16-bit input size.
 constexpr std::int16_t kMaxPacketSize = 16383;
+// Most input the kernel's line buffer holds (its 4096 bytes less one): larger packets are
+// gathered from several reads.
+constexpr std::int16_t kLineBufferHolds = 4095;
 // Bytes of one send shown in the trace.
 constexpr std::uint32_t kTraceBytes = 1024;
 
@@ -136,6 +139,10 @@ void TSerialDriver::SetComPortSwHandshaking(TComPortSwHandshaking value) {
 
 void TSerialDriver::ResizeReceiveBuffer() {
     std::vector<std::uint8_t> fresh(static_cast<std::size_t>(FComPortInBufSize));
+    // Input gathered for a packet keeps its place at the front.
+    FGathered = std::min(FGathered, static_cast<std::uint32_t>(fresh.size()));
+    std::memcpy(fresh.data(), FReceiveBuffer.data() + FGatherStart, FGathered);
+    FGatherStart = 0;
     FReceiveBuffer.swap(fresh);
 }
 
@@ -219,6 +226,8 @@ bool TSerialDriver::Connect() {
     FOutputAbandoned = false;
     FDeviceLost = false;
     FPacketBeginTick = NoTick;
+    FGathered = 0;
+    FGatherStart = 0;
     int bits = 0;
     FHasModemLines = ioctl(fd, TIOCMGET, &bits) == 0 || !NoModemLines(errno);
     // Reads never block and every write waits at most 1 ms for room (see SendData).
@@ -272,6 +281,8 @@ void TSerialDriver::Disconnect() {
     FHandle = -1;
     FHoldSet = false;
     FSavedTermios.reset();
+    FGathered = 0;
+    FGatherStart = 0;
     if (TraceEnabled())
         std::fprintf(stderr, "vemix: %s (%s): close after %u ms%s\n", PortName().c_str(),
                      FDevicePath.c_str(), TicksSince(FConnectTick, GetTickCount()),
@@ -325,6 +336,10 @@ void TSerialDriver::PurgeBuffers(bool InBuffer, bool OutBuffer) {
         tcflush(FHandle, TCIFLUSH);
     else if (OutBuffer)
         tcflush(FHandle, TCOFLUSH);
+    if (InBuffer) {
+        FGathered = 0;
+        FGatherStart = 0;
+    }
     FPacketBeginTick = NoTick;
 }
 
@@ -444,11 +459,12 @@ bool TSerialDriver::SendString(const std::string& S) {
 
 // ---- reception
 
-std::int32_t TSerialDriver::ReadInto(std::uint32_t count) {
-    count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(FReceiveBuffer.size()));
+std::int32_t TSerialDriver::ReadInto(std::uint32_t offset, std::uint32_t count) {
+    const auto size = static_cast<std::uint32_t>(FReceiveBuffer.size());
+    count = offset < size ? std::min(count, size - offset) : 0;
     if (count == 0)
         return 0;
-    const ssize_t n = ::read(FHandle, FReceiveBuffer.data(), count);
+    const ssize_t n = ::read(FHandle, FReceiveBuffer.data() + offset, count);
     if (n < 0) {
         NoteFailure(errno);
         return -1;
@@ -456,55 +472,114 @@ std::int32_t TSerialDriver::ReadInto(std::uint32_t count) {
     return static_cast<std::int32_t>(n);
 }
 
+void TSerialDriver::CompactGathered() {
+    if (FGatherStart > 0 && FGathered > 0)
+        std::memmove(FReceiveBuffer.data(), FReceiveBuffer.data() + FGatherStart, FGathered);
+    FGatherStart = 0;
+}
+
+void TSerialDriver::GatherInput(std::uint32_t count) {
+    CompactGathered();
+    const std::int32_t n = ReadInto(FGathered, count);
+    if (n > 0)
+        FGathered += static_cast<std::uint32_t>(n);
+}
+
+// The next `count` bytes of input, gathered ones first, then read from the port; `taken` may
+// come out smaller when the port had fewer. Valid until the next call.
+const std::uint8_t* TSerialDriver::TakeInput(std::uint32_t count, std::uint32_t& taken) {
+    if (FGathered >= count) {
+        const std::uint8_t* front = FReceiveBuffer.data() + FGatherStart;
+        FGatherStart += count;
+        FGathered -= count;
+        if (FGathered == 0)
+            FGatherStart = 0;
+        taken = count;
+        return front;
+    }
+    GatherInput(count - FGathered);
+    taken = FGathered;
+    FGathered = 0;
+    return FReceiveBuffer.data();
+}
+
 void TSerialDriver::PollTimerProc() {
-    if (!Connected() || FDeviceLost)
+    if (!Connected() || FDeviceLost || FPolling)
         return;
+    FPolling = true;
+    struct Done {
+        bool& polling;
+        ~Done() { polling = false; }
+    } done{FPolling};
     std::uint32_t inQueue = 0;
     if (!QueueCount(FIONREAD, inQueue))
+        return; // a hang-up is noticed here
+    if (FPacketSize <= 0)
+        PollStream(inQueue);
+    else
+        PollPackets(inQueue);
+}
+
+void TSerialDriver::PollStream(std::uint32_t inQueue) {
+    // The bytes leave the port also when nobody listens; input gathered for a packet before
+    // the switch to stream mode goes first.
+    if (inQueue == 0 && FGathered == 0)
         return;
-    if (FPacketSize <= 0) {
-        // Stream mode: the bytes leave the port also when nobody listens.
-        if (inQueue == 0)
-            return;
-        const std::int32_t n = ReadInto(inQueue);
-        if (n > 0 && FOnReceiveData)
-            FOnReceiveData(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
-        return;
+    std::uint32_t n = 0;
+    const std::uint8_t* data = TakeInput(FGathered + inQueue, n);
+    if (n > 0 && FOnReceiveData)
+        FOnReceiveData(this, data, n);
+}
+
+// Start-tick bookkeeping after a complete packet, done before its handler runs.
+void TSerialDriver::PacketTaken(std::uint32_t size, std::uint32_t stillWaiting, std::uint32_t now) {
+    if (stillWaiting == 0) {
+        FPacketBeginTick = NoTick;
+    } else if (FPacketBeginTick == NoTick) {
+        // The rest came with complete packets between two ticks: its wait starts now.
+        FPacketBeginTick = now;
+    } else {
+        // The next packet began about one transfer time later; bytes from a source faster
+        // than the line speed (a pseudo-terminal) began no later than now.
+        const std::uint32_t step =
+            PacketTransferTime(FComPortSpeed, static_cast<std::int32_t>(size));
+        FPacketBeginTick = step < TicksSince(FPacketBeginTick, now) ? FPacketBeginTick + step : now;
     }
-    PollPackets(inQueue);
 }
 
 void TSerialDriver::PollPackets(std::uint32_t inQueue) {
     const std::uint32_t now = GetTickCount();
-    if (inQueue >= static_cast<std::uint32_t>(FPacketSize)) {
+    std::uint32_t waiting = FGathered + inQueue;
+    if (waiting >= static_cast<std::uint32_t>(FPacketSize)) {
         do {
             const auto size = static_cast<std::uint32_t>(FPacketSize);
-            const std::int32_t n = ReadInto(size);
+            std::uint32_t n = 0;
+            const std::uint8_t* packet = TakeInput(size, n);
+            waiting -= size;
+            PacketTaken(size, waiting, now);
             if (n > 0 && FOnReceivePacket)
-                FOnReceivePacket(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
+                FOnReceivePacket(this, packet, n);
             if (!Connected())
                 return; // the handler closed the port
-            if (FPacketBeginTick != NoTick)
-                FPacketBeginTick +=
-                    PacketTransferTime(FComPortSpeed, static_cast<std::int32_t>(size));
-            inQueue -= size;
-            if (inQueue == 0)
-                FPacketBeginTick = NoTick;
-        } while (FPacketSize > 0 && inQueue >= static_cast<std::uint32_t>(FPacketSize));
-        // Bytes that came with complete packets between two ticks start their wait now.
-        if (inQueue > 0 && FPacketBeginTick == NoTick)
-            FPacketBeginTick = now;
+        } while (FPacketSize > 0 && waiting >= static_cast<std::uint32_t>(FPacketSize));
         return;
     }
+    // The start tick never lies after now, so the difference cannot wrap.
     if (FPacketTimeout > 0 && FPacketBeginTick != NoTick &&
         TicksSince(FPacketBeginTick, now) > static_cast<std::uint32_t>(FPacketTimeout)) {
-        const std::int32_t n = ReadInto(inQueue);
-        if (n > 0 && FPacketMode == pmPass && FOnReceivePacket)
-            FOnReceivePacket(this, FReceiveBuffer.data(), static_cast<std::uint32_t>(n));
+        // Reset first: whatever the handler does, the next bytes start a packet of their own.
         FPacketBeginTick = NoTick;
-    } else if (inQueue > 0 && FPacketBeginTick == NoTick) {
-        FPacketBeginTick = now;
+        std::uint32_t n = 0;
+        const std::uint8_t* packet = TakeInput(waiting, n);
+        if (n > 0 && FPacketMode == pmPass && FOnReceivePacket)
+            FOnReceivePacket(this, packet, n);
+        return;
     }
+    if (waiting > 0 && FPacketBeginTick == NoTick)
+        FPacketBeginTick = now;
+    // The kernel's line buffer cannot hold the whole packet: keep what came.
+    if (FPacketSize > kLineBufferHolds && inQueue > 0)
+        GatherInput(inQueue);
 }
 
 // ---- unit-level functions

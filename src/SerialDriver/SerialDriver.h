@@ -125,7 +125,9 @@ class TSerialDriver : public QObject {
     std::int16_t ComPortOutBufSize() const { return FComPortOutBufSize; }
     void SetComPortOutBufSize(std::int16_t value);
     // Below 1: -1 (no packets). Above the input size: the input size becomes twice the value.
-    // Above 16383 (twice no longer fits the input size): 16383.
+    // Above 16383 (twice no longer fits the input size): 16383. Every packet is handed on
+    // whole, also one larger than the kernel's line buffer holds (4095 bytes): the driver then
+    // gathers it from several reads.
     std::int16_t PacketSize() const { return FPacketSize; }
     void SetPacketSize(std::int16_t value);
     // Below 1: -1 (no time-out); below ComPortPollingDelay: ComPortPollingDelay + 150.
@@ -177,7 +179,8 @@ class TSerialDriver : public QObject {
     TComPortLineStatusSet ReadLineStatus();
     void ApplySettings();
 
-    // One tick of the poll timer: hands on what waits in the input queue.
+    // One tick of the poll timer: hands on what waits in the input queue. Does nothing when
+    // called from inside a receive handler (the handler's bytes would be overwritten).
     void PollTimerProc();
 
     // The settings the next port programming uses.
@@ -192,12 +195,17 @@ class TSerialDriver : public QObject {
     void StartPollTimer();
     void ResizeReceiveBuffer();
     bool QueueCount(unsigned long request, std::uint32_t& count);
-    std::int32_t ReadInto(std::uint32_t count);
+    std::int32_t ReadInto(std::uint32_t offset, std::uint32_t count);
+    void CompactGathered();
+    void GatherInput(std::uint32_t count);
+    const std::uint8_t* TakeInput(std::uint32_t count, std::uint32_t& taken);
     void NoteFailure(int err);
     void Report(const std::string& what) const;
     void WaitWritable();
     void DrainBeforeClose();
+    void PollStream(std::uint32_t inQueue);
     void PollPackets(std::uint32_t inQueue);
+    void PacketTaken(std::uint32_t size, std::uint32_t stillWaiting, std::uint32_t now);
     void ProgramPort(bool purgeOutput);
     void SetModemLines(const TModemLineChange& lines);
 
@@ -238,6 +246,12 @@ class TSerialDriver : public QObject {
     bool FHasModemLines = true;
     // The device whose missing modem lines were already reported.
     std::string FNoModemLinesSaid;
+    // Inside PollTimerProc: a nested call from a handler must not overwrite its bytes.
+    bool FPolling = false;
+    // Input already taken from the port for a packet larger than the kernel's line buffer:
+    // FGathered bytes from FReceiveBuffer[FGatherStart], the oldest waiting input.
+    std::uint32_t FGathered = 0;
+    std::uint32_t FGatherStart = 0;
 };
 
 // Unit-level functions.

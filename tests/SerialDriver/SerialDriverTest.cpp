@@ -5,9 +5,11 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -362,6 +364,27 @@ TEST(SerialDriverReceive, StreamModeEmptiesTheQueueWithOrWithoutAHandler) {
               data.substr(0, 16) + "|" + data.substr(16, 16) + "|" + data.substr(32));
 }
 
+TEST(SerialDriverReceive, AHandlerPollingAgainDoesNotLoseItsBytes) {
+    Rig r;
+    r.d.SetComPortInBufSize(16);
+    std::vector<std::string> chunks;
+    r.d.SetOnReceiveData([&](TSerialDriver* sender, const std::uint8_t* p, std::uint32_t n) {
+        sender->PollTimerProc(); // waiting inside the handler: does nothing
+        chunks.emplace_back(reinterpret_cast<const char*>(p), n);
+    });
+    ASSERT_TRUE(r.d.Connect());
+    const std::string data = Pattern(40);
+    r.pty.Write(data);
+    ASSERT_TRUE(r.pty.WaitInput(40));
+    for (int tick = 0; tick < 3; ++tick)
+        r.d.PollTimerProc();
+    std::string all;
+    for (const std::string& c : chunks)
+        all += c;
+    EXPECT_EQ(all, data);
+    EXPECT_EQ(chunks.size(), 3u);
+}
+
 TEST(SerialDriverReceive, AHangUpIsNoticedAtTheNextPollAndSaidOnce) {
     Rig r;
     Received rx;
@@ -413,8 +436,10 @@ struct PacketRig : Rig {
     std::uint32_t now = 1000;
     ScopedTick tick{[this] { return now; }};
     Received rx;
-    PacketRig(std::int32_t timeout, TPacketMode mode) {
-        d.SetPacketSize(10);
+    PacketRig(std::int32_t timeout, TPacketMode mode, std::int16_t size = 10,
+              TComPortBaudRate speed = br9600) {
+        d.SetComPortSpeed(speed);
+        d.SetPacketSize(size);
         d.SetPacketTimeout(timeout);
         d.SetPacketMode(mode);
         rx.Bind(d, true);
@@ -508,4 +533,131 @@ TEST(SerialDriverReceive, HandlerMayCloseThePort) {
     r.TickAt(1000);
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(r.d.Connected());
+}
+
+TEST(SerialDriverReceive, PacketsFromASourceFasterThanTheLineAreNotTimedOutEarly) {
+    // 32-byte packets, time-out 200: 5 bytes, then 320 at once, then the last 27.
+    for (TComPortBaudRate speed : {br9600, br19200}) {
+        for (TPacketMode mode : {pmDiscard, pmPass}) {
+            PacketRig r(200, mode, 32, speed);
+            const std::string data = Pattern(352);
+            r.Arrive(data.substr(0, 5), 5);
+            r.TickAt(1000);
+            r.Arrive(data.substr(5, 320), 325);
+            r.TickAt(1050);
+            EXPECT_EQ(r.rx.chunks.size(), 10u);
+            EXPECT_LE(r.d.PacketBeginTick(), 1050u) << "never in the future";
+            r.TickAt(1100);
+            r.Arrive(data.substr(325), 32);
+            r.TickAt(1150);
+            std::string all;
+            for (const std::string& c : r.rx.chunks) {
+                EXPECT_EQ(c.size(), 32u);
+                all += c;
+            }
+            EXPECT_EQ(all, data) << speed << " " << mode;
+        }
+    }
+}
+
+TEST(SerialDriverReceive, AFailingShortPacketHandlerStillEndsThePacketsWait) {
+    PacketRig r(300, pmPass);
+    r.d.SetOnReceivePacket([&](TSerialDriver*, const std::uint8_t* p, std::uint32_t n) {
+        r.rx.chunks.emplace_back(reinterpret_cast<const char*>(p), n);
+        if (n < 10)
+            throw std::runtime_error("handler failed");
+    });
+    r.Arrive("12345", 5);
+    r.TickAt(1000);
+    EXPECT_ANY_THROW(r.TickAt(1301));
+    EXPECT_EQ(r.d.PacketBeginTick(), TSerialDriver::NoTick);
+    // The next bytes wait their own full time-out.
+    r.Arrive("abcde", 5);
+    r.TickAt(1400);
+    r.TickAt(1700);
+    EXPECT_EQ(r.rx.chunks, std::vector<std::string>{"12345"});
+    EXPECT_ANY_THROW(r.TickAt(1701));
+    EXPECT_EQ(r.rx.chunks, (std::vector<std::string>{"12345", "abcde"}));
+}
+
+namespace {
+// The other end writes `bytes` as fast as the line takes them, from its own thread.
+std::thread Feed(Pty& pty, std::string bytes) {
+    return std::thread([&pty, bytes = std::move(bytes)] {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = write(pty.Master(), bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else {
+                pollfd p{pty.Master(), POLLOUT, 0};
+                poll(&p, 1, 5);
+            }
+        }
+    });
+}
+} // namespace
+
+TEST(SerialDriverReceive, PacketsLargerThanTheLineBufferArriveWhole) {
+    for (std::int16_t size : {4095, 4096, 16383}) {
+        for (std::int32_t timeout : {-1, 200}) {
+            PacketRig r(timeout, pmPass, size);
+            EXPECT_EQ(r.d.PacketSize(), size);
+            const std::string data = Pattern(2 * static_cast<std::size_t>(size) + 7);
+            std::thread feed = Feed(r.pty, data);
+            Stopwatch wait;
+            while (r.rx.chunks.size() < 2 && wait.Ms() < 20000) {
+                r.d.PollTimerProc(); // the clock stands still: no time-out
+                Pause(1);
+            }
+            feed.join();
+            for (int i = 0; i < 5; ++i) {
+                r.d.PollTimerProc();
+                Pause(1);
+            }
+            ASSERT_EQ(r.rx.chunks.size(), 2u) << size << " " << timeout;
+            EXPECT_TRUE(r.rx.chunks[0] == data.substr(0, size)) << size;
+            EXPECT_TRUE(r.rx.chunks[1] == data.substr(size, size)) << size;
+            // The rest is a short packet, handed on after the time-out.
+            r.TickAt(1000 + 5000);
+            if (timeout > 0) {
+                ASSERT_EQ(r.rx.chunks.size(), 3u);
+                EXPECT_EQ(r.rx.chunks[2], data.substr(2 * static_cast<std::size_t>(size)));
+            } else {
+                EXPECT_EQ(r.rx.chunks.size(), 2u);
+            }
+        }
+    }
+}
+
+TEST(SerialDriverReceive, GatheredInputKeepsItsOrderWhenThePacketSizeChanges) {
+    PacketRig r(-1, pmPass, 5000);
+    const std::string data = Pattern(5100);
+    std::thread feed = Feed(r.pty, data.substr(0, 4500));
+    Stopwatch wait;
+    while (r.pty.InputWaiting() != 0 || wait.Ms() < 50) {
+        r.d.PollTimerProc(); // gathers: the line buffer cannot hold the packet
+        Pause(1);
+        if (wait.Ms() > 10000)
+            break;
+    }
+    feed.join();
+    r.d.PollTimerProc();
+    ASSERT_EQ(r.pty.InputWaiting(), 0);
+    EXPECT_TRUE(r.rx.chunks.empty());
+    r.d.SetPacketSize(12000); // a larger buffer keeps what was gathered
+    r.d.SetPacketSize(1000);
+    r.TickAt(1000);
+    EXPECT_EQ(r.rx.chunks.size(), 4u);
+    r.Arrive(data.substr(4500, 600), 600);
+    r.TickAt(1001); // 500 gathered + 500 from the port
+    EXPECT_EQ(r.rx.chunks.size(), 5u);
+    r.rx.Bind(r.d, false);
+    r.d.SetPacketSize(-1);
+    r.d.PollTimerProc();
+    std::string all;
+    for (const std::string& c : r.rx.chunks)
+        all += c;
+    EXPECT_TRUE(all == data);
+    EXPECT_EQ(r.rx.chunks.back().size(), 100u);
 }
