@@ -1,14 +1,19 @@
 // Serial driver costs on a pseudo-terminal: the processor time a stalled send burns while it
-// waits out its time-out, and the time of one whole command cycle.
+// waits out its time-out, the time of one whole command cycle, and how long a one-byte answer
+// takes to reach the receive handler.
 #include "SerialDriver/SerialDriver.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pty.h>
+#include <random>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -97,6 +102,104 @@ void BM_CommandCycle(benchmark::State& state) {
         state.counters["median_us"] = cycles[cycles.size() / 2];
 }
 BENCHMARK(BM_CommandCycle)->Unit(benchmark::kMicrosecond);
+
+using Clock = std::chrono::steady_clock;
+
+void LatencyCounters(benchmark::State& state, std::vector<double> ms) {
+    if (ms.empty())
+        return;
+    std::sort(ms.begin(), ms.end());
+    state.counters["median_ms"] = ms[ms.size() / 2];
+    state.counters["p90_ms"] = ms[ms.size() * 9 / 10];
+    state.counters["max_ms"] = ms.back();
+}
+
+// A one-byte answer at the default settings (poll every 50 ms), awaited in a local event loop
+// bounded by 500 ms: from the byte's arrival at the port to the receive handler. The answer
+// comes at a random moment of the poll period.
+void BM_AnswerLatencyEventLoop(benchmark::State& state) {
+    BenchPty pty;
+    TSerialDriver d;
+    d.SetComPort(pnCOM1);
+    if (!d.Connect()) {
+        state.SkipWithError("no port");
+        return;
+    }
+    std::mt19937 random(1);
+    std::vector<double> ms;
+    int missed = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        Clock::time_point sent{}, seen{};
+        d.SetOnReceiveData([&](TSerialDriver*, const std::uint8_t*, std::uint32_t) {
+            seen = Clock::now();
+            loop.quit();
+        });
+        d.PurgeBuffers(true, false);
+        QTimer::singleShot(static_cast<int>(random() % 50), &loop, [&] {
+            sent = Clock::now();
+            if (write(pty.master, "\x12", 1) != 1)
+                std::abort();
+        });
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec();
+        d.SetOnReceiveData({});
+        if (seen > sent)
+            ms.push_back(std::chrono::duration<double, std::milli>(seen - sent).count());
+        else
+            ++missed;
+    }
+    LatencyCounters(state, ms);
+    state.counters["missed"] = missed;
+}
+BENCHMARK(BM_AnswerLatencyEventLoop)->Iterations(60)->Unit(benchmark::kMillisecond);
+
+// The same answer awaited by calling the driver's poll every millisecond.
+void BM_AnswerLatencyPolled(benchmark::State& state) {
+    BenchPty pty;
+    TSerialDriver d;
+    d.SetComPort(pnCOM1);
+    if (!d.Connect()) {
+        state.SkipWithError("no port");
+        return;
+    }
+    std::mt19937 random(2);
+    std::vector<double> ms;
+    int missed = 0;
+    for (auto _ : state) {
+        bool seenOne = false;
+        Clock::time_point seen{};
+        d.SetOnReceiveData([&](TSerialDriver*, const std::uint8_t*, std::uint32_t) {
+            seen = Clock::now();
+            seenOne = true;
+        });
+        d.PurgeBuffers(true, false);
+        std::atomic<Clock::rep> sent{0};
+        const auto delay = std::chrono::microseconds(random() % 5000);
+        std::thread printer([&] {
+            std::this_thread::sleep_for(delay);
+            sent = Clock::now().time_since_epoch().count();
+            if (write(pty.master, "\x12", 1) != 1)
+                std::abort();
+        });
+        const auto bound = Clock::now() + std::chrono::milliseconds(500);
+        while (!seenOne && Clock::now() < bound) {
+            d.PollTimerProc();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        printer.join();
+        d.SetOnReceiveData({});
+        if (seenOne)
+            ms.push_back(std::chrono::duration<double, std::milli>(
+                             seen - Clock::time_point(Clock::duration(sent.load())))
+                             .count());
+        else
+            ++missed;
+    }
+    LatencyCounters(state, ms);
+    state.counters["missed"] = missed;
+}
+BENCHMARK(BM_AnswerLatencyPolled)->Iterations(200)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -3,6 +3,22 @@
 // writes with a stall time-out and polls the port on a timer to hand on received bytes, as
 // they come or cut into packets of a fixed size. Port failures are reported through results;
 // the driver never shows a message (what the system says about a port goes to standard error).
+//
+// Waiting for an answer (for example the one status byte a printer returns to a request):
+// - Keep the port open for the whole request: Connect, send, wait, Disconnect. Bytes that come
+//   while the port is closed are lost, and Connect drops whatever waits in the input.
+// - Purge the input (PurgeBuffers(true, false)) before sending on a port that stayed open, so
+//   that an old byte is not taken for the answer.
+// - Wait from ordinary code, never from inside OnReceiveData or OnReceivePacket: the poll timer
+//   does not fire again while its own handler runs, and PollTimerProc called from a handler
+//   does nothing. Install the handler for the request, then either run a local event loop
+//   bounded by a single-shot timer (QEventLoop::exec, quit by the handler or by the timer), or
+//   call PollTimerProc about every millisecond until the handler saw the answer or the bound
+//   passed. Remove the handler afterwards.
+// - At the default poll period (50 ms) an answer is handed on at the first tick after it
+//   arrived: within one period plus what the event loop takes. Calling PollTimerProc every
+//   millisecond hands it on within about a millisecond.
+// - DeviceLost() tells that the other end went away while waiting; nothing more will come.
 #include <QObject>
 #include <cstdint>
 #include <functional>

@@ -3,7 +3,10 @@
 #include "SerialDriver/LineSettings.h"
 #include "TempDir.h"
 
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -628,6 +631,55 @@ TEST(SerialDriverReceive, PacketsLargerThanTheLineBufferArriveWhole) {
             }
         }
     }
+}
+
+TEST(SerialDriverReceive, AnAnswerIsAwaitedWithALocalEventLoopOrAOneMillisecondPoll) {
+    // The printer answers a status request (DLE EOT 1) with one byte, a little later.
+    Rig r;
+    std::atomic<bool> stop{false};
+    std::thread printer([&] {
+        std::string heard;
+        while (!stop) {
+            char c;
+            if (read(r.pty.Master(), &c, 1) == 1) {
+                heard.push_back(c);
+                if (heard.size() >= 3 && heard.compare(heard.size() - 3, 3, "\x10\x04\x01") == 0) {
+                    Pause(30);
+                    r.pty.Write("\x12");
+                }
+            } else {
+                Pause(1);
+            }
+        }
+    });
+    ASSERT_TRUE(r.d.Connect());
+    r.pty.Write("\x7F"); // a stale byte from before the request
+    ASSERT_TRUE(r.pty.WaitInput(1));
+    for (bool eventLoop : {true, false}) {
+        std::string answer;
+        QEventLoop loop;
+        r.d.SetOnReceiveData([&](TSerialDriver*, const std::uint8_t* p, std::uint32_t n) {
+            answer.append(reinterpret_cast<const char*>(p), n);
+            loop.quit();
+        });
+        r.d.PurgeBuffers(true, false);
+        Stopwatch wait;
+        ASSERT_TRUE(r.d.SendString("\x10\x04\x01"));
+        if (eventLoop) {
+            QTimer::singleShot(500, &loop, &QEventLoop::quit);
+            loop.exec();
+        } else {
+            while (answer.empty() && wait.Ms() < 500) {
+                r.d.PollTimerProc();
+                Pause(1);
+            }
+        }
+        r.d.SetOnReceiveData({});
+        EXPECT_EQ(answer, "\x12") << (eventLoop ? "event loop" : "polling");
+        EXPECT_LT(wait.Ms(), 500);
+    }
+    stop = true;
+    printer.join();
 }
 
 TEST(SerialDriverReceive, GatheredInputKeepsItsOrderWhenThePacketSizeChanges) {
