@@ -3,6 +3,7 @@
 #include "Platform/Devices.h"
 #include "Platform/FontSubstitutes.h"
 #include "Unit1/Form1.h"
+#include "Vemix/CommandLine.h"
 #include "Vemix/SingleInstance.h"
 
 #include <QApplication>
@@ -10,7 +11,12 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so --help and --version need no display.
+    if (const auto status = AnswerCommandLine(argc, argv, stdout, stderr))
+        return *status;
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VEMIX_APP_ID));
     const QString title = QStringLiteral("Vemix_Test");
     TSingleInstance instance(title);
     if (instance.AskRunningInstanceToShow())
