@@ -7,6 +7,7 @@
 #include "Vemix/SingleInstance.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <cstdio>
 
@@ -15,8 +16,10 @@ int main(int argc, char** argv) {
     if (const auto status = AnswerCommandLine(argc, argv, stdout, stderr))
         return *status;
     QApplication app(argc, argv);
-    // Lets the desktop match the window to its menu entry and icon.
+    // The desktop matches the window to its menu entry by this name; the icon is the installed
+    // one (none when run from the build folder).
     QGuiApplication::setDesktopFileName(QStringLiteral(VEMIX_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VEMIX_APP_ID)));
     const QString title = QStringLiteral("Vemix_Test");
     TSingleInstance instance(title);
     if (instance.AskRunningInstanceToShow())
