@@ -3,14 +3,23 @@
 #include "Platform/Devices.h"
 #include "Platform/FontSubstitutes.h"
 #include "Unit1/Form1.h"
+#include "Vemix/CommandLine.h"
 #include "Vemix/SingleInstance.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so --help and --version need no display.
+    if (const auto status = AnswerCommandLine(argc, argv, stdout, stderr))
+        return *status;
     QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry by this name; the icon is the installed
+    // one (none when run from the build folder).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VEMIX_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VEMIX_APP_ID)));
     const QString title = QStringLiteral("Vemix_Test");
     TSingleInstance instance(title);
     if (instance.AskRunningInstanceToShow())

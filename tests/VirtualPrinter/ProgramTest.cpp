@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -156,4 +157,20 @@ TEST(VirtualPrinterProgram, PseudoTerminalShowsLinesAndTheSpeedThroughTheLink) {
     EXPECT_EQ(seen.back(), "[end]");
     struct stat st {};
     EXPECT_NE(lstat(link.c_str(), &st), 0) << "the link is removed at the end";
+}
+
+TEST(VirtualPrinterProgram, VersionAndHelpEndAtOnceWhateverElseIsGiven) {
+    Printer version({"--mode", "EPSON", "--version", "--input", "/nonexistent"});
+    ASSERT_TRUE(version.Process().waitForFinished(TimeoutMs));
+    EXPECT_EQ(version.Process().exitCode(), 0);
+    EXPECT_TRUE(QRegularExpression("^vemix-printer \\d+\\.\\d+\\.\\d+\\n$")
+                    .match(QString::fromUtf8(version.Process().readAllStandardOutput()))
+                    .hasMatch());
+
+    Printer help({"--help"});
+    ASSERT_TRUE(help.Process().waitForFinished(TimeoutMs));
+    EXPECT_EQ(help.Process().exitCode(), 0);
+    const QString usage = QString::fromUtf8(help.Process().readAllStandardOutput());
+    EXPECT_TRUE(usage.startsWith("usage: vemix-printer")) << usage.toStdString();
+    EXPECT_TRUE(usage.contains("--version"));
 }

@@ -351,8 +351,9 @@ const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
            "                     [--input PATH [--follow] | --link PATH]\n"
            "                     [--trace] [--png FILE]\n"
+           "       vemix-printer --help | --version\n"
            "Without --input it listens on a new pseudo-terminal and prints its path first;\n"
-           "--input - reads standard input until it ends.\n";
+           "--input - reads standard input until it ends. See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -379,6 +380,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             o.trace = true;
         } else if (a == "--follow") {
             o.follow = true;
+        } else if (a == "--version") {
+            o.version = true;
+            return o;
         } else if (a == "--help" || a == "-h") {
             error.clear();
             return std::nullopt;

@@ -11,6 +11,7 @@ struct Options {
     std::string png;
     bool trace = false;
     bool follow = false;
+    bool version = false; // --version: print it and end
 };
 
 // Parses the command line; on failure the reason is in error (empty for --help).

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
         std::fputs(Usage(), error.empty() ? stdout : stderr);
         return error.empty() ? 0 : 2;
     }
+    if (options->version) {
+        std::printf("vemix-printer %s\n", VEMIX_VERSION);
+        return 0;
+    }
     // Fonts for the picture need a GUI application; it never shows a window.
     std::unique_ptr<QGuiApplication> app;
     if (!options->png.empty()) {
