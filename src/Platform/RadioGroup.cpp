@@ -43,9 +43,9 @@ void TRadioGroup::UpdateTabStop() {
     QRadioButton* stop = nullptr;
     if (!FButtons.empty())
         stop = FItemIndex >= 0 ? FButtons[FItemIndex] : FButtons.front();
+    // Focusing the group itself (it takes no focus of its own) lands on the selected item.
     for (QRadioButton* b : FButtons)
         b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
-    setFocusProxy(stop);
 }
 
 QString TRadioGroup::SelectedText() const {
@@ -67,7 +67,6 @@ void TRadioGroup::Rebuild() {
         if (before == FButtons.front() || isAncestorOf(before))
             before = nullptr;
     }
-    setFocusProxy(nullptr);
     for (QRadioButton* b : FButtons)
         delete b;
     FButtons.clear();

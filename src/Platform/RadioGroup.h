@@ -40,7 +40,7 @@ class TRadioGroup : public QGroupBox {
   private:
     void Rebuild();
     void ButtonClicked(int index);
-    // Only the selected item takes Tab; the group's focus goes to it.
+    // Only the selected item takes Tab.
     void UpdateTabStop();
     void Step(int from, int delta);
 

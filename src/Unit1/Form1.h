@@ -68,12 +68,14 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     int LptTimeoutMs = 10000;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
     void WireEvents();
     void ApplyFonts();
+    void SetTabOrder();
     void SizeToContents();
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
