@@ -5,6 +5,7 @@
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
 
+#include "Platform/AutoSize.h"
 #include "Platform/FormLoading.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -76,9 +77,8 @@ void TForm1::ApplyFonts() {
 }
 
 void TForm1::SizeToContents() {
-    // Auto-size with an 8-pixel border around the visible controls.
-    QRect content = childrenRect();
-    setFixedSize(content.right() + 1 + 8, content.bottom() + 1 + 8);
+    // Auto-size with an 8-pixel border; controls get the room their fonts need.
+    FitControls(this, 8);
 }
 
 void TForm1::SetTabOrder() {
