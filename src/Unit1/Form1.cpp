@@ -43,6 +43,8 @@ TForm1::TForm1(QWidget* parent)
     Memo2->setTabChangesFocus(true);
     loading.reset();
     WireEvents();
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this); // Enter presses it (eventFilter)
     SetTabOrder();
     SizeToContents();
     FormCreate();
@@ -147,7 +149,6 @@ void TForm1::WireEvents() {
     auto on = [this](QPushButton* button, void (TForm1::*handler)()) {
         connect(button, &QPushButton::clicked, this,
                 [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-        button->installEventFilter(this);
     };
     on(Button1, &TForm1::Button1Click);
     on(Button2, &TForm1::Button2Click);
