@@ -5,10 +5,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -92,8 +95,9 @@ bool IsNavigation(const QKeyEvent* e) {
 TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
     resize(100, height());
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Text may come in only through the key rules.
-    setAcceptDrops(false);
+    // Text comes in only through the key rules: dropped text is typed, and nothing is dragged
+    // out (a moving drag would delete here past the rules).
+    setAcceptDrops(true);
     setDragEnabled(false);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setText(FormatValue(0));
@@ -242,16 +246,25 @@ void TNumEdit::PasteFromClipboard() {
     if (isReadOnly() || FPasting)
         return;
     const QPointer<TNumEdit> self(this); // a key handler may delete the box
+    DeleteSelection();
+    if (self)
+        TypeText(QGuiApplication::clipboard()->text());
+}
+
+void TNumEdit::TypeText(const QString& text) {
+    if (isReadOnly() || FPasting)
+        return;
+    const QPointer<TNumEdit> self(this);
     FPasting = true;
     try {
-        DeleteSelection();
-        const QString clip = QGuiApplication::clipboard()->text();
-        for (QChar c : clip) {
+        for (QChar c : text) {
             QChar key = c;
             KeyPress(key); // the same rules as typing, one character at a time
             if (!self)
                 return;
             ProcessChar(key);
+            if (!self)
+                return;
         }
     } catch (...) {
         if (self)
@@ -293,18 +306,69 @@ void TNumEdit::contextMenuEvent(QContextMenuEvent* e) {
     menu->popup(e->globalPos());
 }
 
+QVariant TNumEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // No composing: the keys of an input method that is switched on (digits are syllables in
+    // some) reach the box as the keys they are.
+    if (query == Qt::ImEnabled)
+        return false;
+    return QLineEdit::inputMethodQuery(query);
+}
+
 void TNumEdit::inputMethodEvent(QInputMethodEvent* e) {
+    // What an input method commits all the same is typed; its preview is not shown.
+    e->accept();
+    if (!e->commitString().isEmpty())
+        Guarded([&] { TypeText(e->commitString()); });
+}
+
+void TNumEdit::mouseReleaseEvent(QMouseEvent* e) {
+    // The middle button would paste the selection clipboard, which the box itself fills
+    // whenever its text is selected: a click into the box and a stray middle click would turn
+    // a count of 3 into 33. It does nothing here; Ctrl+V and the menu paste on purpose.
+    if (e->button() == Qt::MiddleButton) {
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
+}
+
+void TNumEdit::dragEnterEvent(QDragEnterEvent* e) {
+    if (isReadOnly() || !e->mimeData()->hasText()) {
+        e->ignore();
+        return;
+    }
+    // Copied, never moved: the source keeps its text whatever the rules leave of it here.
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+}
+
+void TNumEdit::dragMoveEvent(QDragMoveEvent* e) {
+    if (isReadOnly() || !e->mimeData()->hasText()) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+}
+
+void TNumEdit::dropEvent(QDropEvent* e) {
+    if (isReadOnly() || !e->mimeData()->hasText()) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    const QString text = e->mimeData()->text();
+    const int at = cursorPositionAt(e->position().toPoint());
     Guarded([&] {
         const QPointer<TNumEdit> self(this);
-        for (QChar c : e->commitString()) {
-            QChar key = c;
-            KeyPress(key);
-            if (!self)
-                return;
-            ProcessChar(key);
-        }
+        // Entered first, so that leaving later checks what the drop typed.
+        setFocus(Qt::MouseFocusReason);
+        if (!self)
+            return;
+        setCursorPosition(at); // typed where it was dropped, replacing nothing
+        TypeText(text);
     });
-    e->accept();
 }
 
 void TNumEdit::keyPressEvent(QKeyEvent* e) {
@@ -472,6 +536,10 @@ void TNumEdit::focusInEvent(QFocusEvent* e) {
 }
 
 void TNumEdit::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::MiddleButton) {
+        e->accept(); // the release pastes nothing, so the press places no caret either
+        return;
+    }
     QLineEdit::mousePressEvent(e);
     if ((e->button() == Qt::LeftButton || (e->buttons() & Qt::LeftButton)) && FMouseEntry) {
         FMouseEntry = false;

@@ -72,6 +72,9 @@ class TNumEdit : public QLineEdit {
     void CopyToClipboard();
     void CutToClipboard();
     void PasteFromClipboard();
+    // Types TEXT at the caret one character at a time through the key rules, as a paste does
+    // after removing the selection; clipboard characters in it do nothing.
+    void TypeText(const QString& text);
     // The box's context menu (the caller owns it).
     QMenu* CreateContextMenu(QWidget* parent);
 
@@ -104,8 +107,14 @@ class TNumEdit : public QLineEdit {
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    using QLineEdit::inputMethodQuery;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
   private:
     double MinValueProperty() const { return static_cast<double>(FMinValue); }

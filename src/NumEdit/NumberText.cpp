@@ -2,11 +2,8 @@
 
 #include "Platform/Exceptions.h"
 
-#include <cerrno>
-#include <climits>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <locale.h>
 #include <string>
 #include <vector>
@@ -40,17 +37,25 @@ TDigits ToDigits(long double x) {
     std::frexp(std::fabs(x), &k);
     const int e = k - 64;
     const int precision = e < 0 ? 24 + (-e * 7) / 10 : 4940;
+    // "d.ddd...de+XX", with a '.' whatever the process locale says the point is.
     std::vector<char> buffer(precision + 32);
-    std::snprintf(buffer.data(), buffer.size(), "%.*Le", precision, std::fabs(x));
-    // "d.ddd...de+XX"
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(x),
+                                       std::chars_format::scientific, precision);
     const char* p = buffer.data();
+    const char* end = written.ptr;
     d.Digits += *p++;
-    if (*p == '.')
+    if (p < end && *p == '.')
         ++p;
-    while (*p >= '0' && *p <= '9')
+    while (p < end && *p >= '0' && *p <= '9')
         d.Digits += *p++;
-    if (*p == 'e')
-        d.Exp10 = std::atoi(p + 1) + 1;
+    if (p < end && *p == 'e') {
+        int exponent = 0;
+        const char* from = p + 1;
+        if (from < end && *from == '+')
+            ++from; // from_chars takes a '-' but no '+'
+        std::from_chars(from, end, exponent);
+        d.Exp10 = exponent + 1;
+    }
     DropTrailingZeros(d.Digits);
     RoundDigits(d, 18);
     return d;
@@ -187,7 +192,7 @@ QString FormatFloat(const QString& pattern, long double x, const TSeparators& se
         fraction.pop_back();
 
     QString out;
-    if (x < 0 && !d.Digits.empty()) // a value that rounds to zero loses its sign
+    if (x < 0) // also when it rounds to zero: "-0.00"
         out += u'-';
     out += p.Group ? Grouped(integer, seps.Thousand) : QString::fromLatin1(integer);
     if (!fraction.empty()) {

@@ -1,5 +1,7 @@
 #pragma once
-// A captioned group of radio buttons laid out in columns, with one selected item.
+// A captioned group of radio buttons laid out in columns, with one selected item. For the
+// keyboard the group is one tab stop, its selected item (the first when none is); the arrow
+// keys select the next or previous item, wrapping round, and Space selects the focused one.
 #include <QGroupBox>
 #include <QStringList>
 #include <functional>
@@ -32,9 +34,15 @@ class TRadioGroup : public QGroupBox {
     // The radio button of an item, for tests that click it.
     QRadioButton* Button(int index) const;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void Rebuild();
     void ButtonClicked(int index);
+    // Only the selected item takes Tab.
+    void UpdateTabStop();
+    void Step(int from, int delta);
 
     QStringList FItems;
     int FColumns = 1;

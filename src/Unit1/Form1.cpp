@@ -5,9 +5,12 @@
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
 
+#include "Platform/AutoSize.h"
 #include "Platform/FormLoading.h"
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShowEvent>
 
 #include <memory>
@@ -35,8 +38,14 @@ TForm1::TForm1(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     ApplyFonts();
+    // Memos pass Tab on, as every other control does.
+    Memo1->setTabChangesFocus(true);
+    Memo2->setTabChangesFocus(true);
     loading.reset();
     WireEvents();
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this); // Enter presses it (eventFilter)
+    SetTabOrder();
     SizeToContents();
     FormCreate();
 }
@@ -70,9 +79,70 @@ void TForm1::ApplyFonts() {
 }
 
 void TForm1::SizeToContents() {
-    // Auto-size with an 8-pixel border around the visible controls.
-    QRect content = childrenRect();
-    setFixedSize(content.right() + 1 + 8, content.bottom() + 1 + 8);
+    // Auto-size with an 8-pixel border; controls get the room their fonts need.
+    FitControls(this, 8);
+}
+
+void TForm1::SetTabOrder() {
+    // One control a line. A radio group is one stop (its selected item); hidden controls are
+    // passed over while hidden.
+    const std::initializer_list<QWidget*> order = {
+        Edit1,
+        RadioGroup_Command,
+        RadioGroup_Port,
+        NumEdit_delay,
+        NumEdit_Page,
+        Button1,
+        Button2,
+        Button3,
+        Button4,
+        Button5,
+        Button6,
+        Button12,
+        Button7,
+        RadioGroup_ESC_SP,
+        Button8,
+        NumEdit_LineFeed,
+        RadioGroup_Speed,
+        LinkEdit1,
+        Memo1,
+        Button_CUT,
+        Button10,
+        NumEdit_cut,
+        Memo2,
+        Button9,
+        Button11,
+    };
+    // The chain runs through every radio item; only the selected one takes Tab.
+    QWidget* previous = nullptr;
+    auto append = [&previous](QWidget* w) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    };
+    for (QWidget* control : order) {
+        if (auto* group = qobject_cast<TRadioGroup*>(control)) {
+            for (int i = 0; QWidget* item = group->Button(i); ++i)
+                append(item);
+        } else {
+            append(control);
+        }
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // A focused button is pressed by Enter as well as by Space, as on Windows.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            if (!key->isAutoRepeat()) // a held key starts one job, not one per repeat
+                button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::WireEvents() {

@@ -67,14 +67,19 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     // How long a parallel device may take no bytes before the write counts as failed.
     int LptTimeoutMs = 10000;
 
+    // Auto-size: every control gets the room its content needs at its fonts, and the window
+    // fits round them. Runs at creation; run it again after changing fonts.
+    void SizeToContents();
+
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
     void WireEvents();
     void ApplyFonts();
-    void SizeToContents();
+    void SetTabOrder();
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
     // True once the window was closed: a running job stops at its next line.

@@ -1,11 +1,15 @@
 // Formatting, stripping and reading the numeric edit's number text.
 #include "NumEdit/NumberText.h"
+#include "Locales.h"
 #include "Platform/Exceptions.h"
 #include "QtPrint.h"
 
 #include <QString>
+#include <QStringList>
+#include <clocale>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 const TSeparators Dot{u'.', u','};
@@ -55,10 +59,14 @@ TEST(FormatValue, RoundingAndSigns) {
     EXPECT_EQ(Fmt(999999.995L, Thousands, 2), "1,000,000.00");
     EXPECT_EQ(Fmt(9.96L, Scientific, 1), "1.0E1");
     EXPECT_EQ(Fmt(0.999996L, Scientific, 4), "1.0000E0");
-    // What rounds to zero has no sign; the -0 that "-" reads as shows "0".
-    EXPECT_EQ(Fmt(-0.004L, Standard, 2), "0.00");
+    // A negative value keeps its sign when it rounds to zero; the -0 that "-" reads as is
+    // not negative and shows "0".
+    EXPECT_EQ(Fmt(-0.001L, Standard, 2), "-0.00");
+    EXPECT_EQ(Fmt(-0.004L, Thousands, 2), "-0.00");
+    EXPECT_EQ(Fmt(-1e-15L, Standard, -1), "-0");
     EXPECT_EQ(Fmt(-0.0L, Standard, -1), "0");
-    EXPECT_EQ(Fmt(-0.4L, Standard, 0), "0");
+    EXPECT_EQ(Fmt(-0.4L, Standard, 0), "-0");
+    EXPECT_EQ(Fmt(-0.004L, Scientific, 0), "-4E-3");
     EXPECT_EQ(Fmt(0.0006L, Standard, 2), "0.00");
     EXPECT_EQ(Fmt(0.006L, Standard, 2), "0.01");
     // Free decimals drop trailing zeros and a separator left alone; 14 at most.
@@ -107,7 +115,7 @@ TEST(FormatValue, ScientificAndEngineering) {
     // Values at the edges of the number type still format and read back.
     EXPECT_EQ(Fmt(1e4900L, Engineering, 2), "10.00E4899");
     EXPECT_EQ(Fmt(1e-4900L, Engineering, -1), "0.1E-4899");
-    EXPECT_EQ(Fmt(-1e-4900L, Engineering, 0), "0E-4899");
+    EXPECT_EQ(Fmt(-1e-4900L, Engineering, 0), "-0E-4899");
 }
 
 TEST(FormatValue, RegionalSeparators) {
@@ -186,4 +194,47 @@ TEST(TruncToInt32, TowardZeroThenLow32Bits) {
         EXPECT_EQ(e.Message(), "'9223372036854775808' is not a valid integer value");
     }
     EXPECT_THROW(TruncToInt32(-1e30L, "x"), EConvertError);
+}
+
+// The process locale (which the window system sets from LANG) must change nothing: only the
+// separators passed in count. Under de_DE and fr_FR the C library's decimal mark is a comma.
+TEST(NumberText, SameResultsUnderEveryProcessLocale) {
+    struct Case {
+        long double x;
+        TNumberFormat f;
+        int d;
+    };
+    const std::vector<Case> cases = {
+        {900, Standard, -1},           {1, Standard, -1},        {0.1L, Standard, -1},
+        {1.0L / 3, Standard, -1},      {2.5L, Standard, 0},      {1.5L, Standard, 2},
+        {-1234567.891L, Thousands, 2}, {1234.5L, Thousands, -1}, {12345, Scientific, -1},
+        {0.00123L, Scientific, 2},     {12345, Engineering, -1}, {0.0005L, Engineering, -1},
+        {1e-300L, Scientific, -1},     {-0.001L, Standard, 2}};
+    auto results = [&](const TSeparators& seps) {
+        QStringList out;
+        for (const Case& c : cases)
+            out << FormatValue(c.x, c.f, c.d, seps);
+        return out;
+    };
+    const QStringList dot = results(Dot);
+    const QStringList comma = results(Comma);
+    ASSERT_EQ(dot[0], "900");
+    ASSERT_EQ(comma[6], "-1.234.567,89");
+
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        const std::string why = PrepareLocale(name);
+        if (!why.empty())
+            GTEST_SKIP() << name << " cannot be made: " << why;
+        ScopedProcessLocale locale(name);
+        ASSERT_TRUE(locale.Active());
+        ASSERT_STREQ(std::localeconv()->decimal_point, ","); // the locale is really in force
+        EXPECT_EQ(results(Dot), dot);
+        EXPECT_EQ(results(Comma), comma);
+        EXPECT_EQ(ReadNumber("900", Dot), 900.0L);
+        EXPECT_EQ(ReadNumber("1,250.9", Dot), 1250.9L);
+        EXPECT_EQ(ReadNumber("1.250,9", Comma), 1250.9L);
+        EXPECT_EQ(ReadNumber("1.5E-3", Dot), 0.0015L);
+        EXPECT_EQ(TruncToInt32(ReadNumber("250", Dot), "250"), 250);
+    }
 }

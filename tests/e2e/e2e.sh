@@ -79,9 +79,10 @@ click() {
 
 # Control positions on the window (its fonts and layout are fixed by the form file).
 readonly EDIT1="60 20"
-readonly MODE_EPSON="25 95" MODE_START="25 137" MODE_TP3688="25 179"
-readonly PORT_COM1="172 78" PORT_LPT1="172 174"
-readonly BUTTON1="379 57" BUTTON5="379 173" BUTTON6="379 202" BUTTON_CUT="379 497"
+readonly MODE_EPSON="25 98" MODE_START="25 143" MODE_TP3688="25 188"
+readonly PORT_COM1="172 79" PORT_LPT1="172 183"
+readonly BUTTON1="379 55" BUTTON5="379 183" BUTTON6="379 215" BUTTON_CUT="379 540"
+readonly LINEFEED="330 308" BUTTON8="411 308"
 
 # paper_has FILE TEXT: the decoded paper shows TEXT (fixed string) within 20 s.
 paper_has() { wait_for 20 grep -qF -- "$2" "$1"; }
@@ -134,6 +135,24 @@ cut-each-mode)
         kill "${pids[-1]}"; wait "${pids[-1]}" 2>/dev/null || true
         rm -f "$work/com1"
     done
+    ;;
+double-paste)
+    # Clicking into the line count selects its text, which X puts in the primary selection;
+    # a stray middle click must not paste it again (3 would become 33).
+    start_com_printer EPSON
+    start_program
+    click $LINEFEED
+    xdotool type --window "$win" --delay 30 '3'
+    click $EDIT1
+    click $LINEFEED
+    xdotool mousemove --window "$win" $LINEFEED click 2
+    sleep 0.3
+    click $EDIT1
+    click $BUTTON8
+    paper_has "$work/com1.txt" '[feed ' || fail "no feed"
+    grep -q '^\[unknown' "$work/com1.txt" && fail "unknown bytes"
+    [ "$(grep -c '^\[feed ' "$work/com1.txt")" -eq 1 ] || fail "expected one feed command"
+    grep -qxF '[feed 3 lines]' "$work/com1.txt" || fail "expected 1B 64 03, saw $(grep '^\[feed ' "$work/com1.txt")"
     ;;
 second-start)
     start_com_printer EPSON
