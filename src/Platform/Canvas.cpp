@@ -132,6 +132,16 @@ void TCanvas::Changed() {
         FOnChange();
 }
 
+namespace {
+
+// A painter's device transform when it only scales evenly and moves: what a widget's painter
+// has on any screen.
+bool Upright(const QTransform& t) {
+    return t.type() <= QTransform::TxScale && t.m11() > 0 && qFuzzyCompare(t.m11(), t.m22());
+}
+
+} // namespace
+
 QImage* TCanvas::Pixels(QPoint* origin) {
     if (origin)
         *origin = QPoint();
@@ -141,14 +151,61 @@ QImage* TCanvas::Pixels(QPoint* origin) {
         // A widget's painter is redirected into the backing store's image.
         QPaintDevice* device = FExternal->paintEngine()->paintDevice();
         const QTransform t = FExternal->deviceTransform();
-        if (device && device->devType() == QInternal::Image &&
-            t.type() <= QTransform::TxTranslate) {
+        if (device && device->devType() == QInternal::Image && Upright(t)) {
             if (origin)
                 *origin = QPoint(qRound(t.dx()), qRound(t.dy()));
             return static_cast<QImage*>(device);
         }
     }
     return nullptr;
+}
+
+double TCanvas::PixelRatio() {
+    if (FBitmap || !FExternal || !FExternal->isActive())
+        return FPixelRatio;
+    const QTransform t = FExternal->deviceTransform();
+    return Upright(t) ? t.m11() : 1.0;
+}
+
+void TCanvas::PutPixels(int x, int y, const QImage& image, bool blend) {
+    if (image.isNull())
+        return;
+    if (FBitmap && !blend && !FBitmap->FImage.isNull()) {
+        // A bitmap takes the rows as they are.
+        QImage& dst = FBitmap->Image();
+        const QImage src =
+            image.format() == dst.format() ? image : image.convertToFormat(dst.format());
+        const QRect r = QRect(x, y, src.width(), src.height()).intersected(dst.rect());
+        if (r.isEmpty())
+            return;
+        const int bpp = dst.depth() / 8;
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            std::memcpy(dst.scanLine(row) + r.left() * bpp,
+                        src.constScanLine(row - y) + (r.left() - x) * bpp,
+                        static_cast<std::size_t>(r.width() * bpp));
+        Changed();
+        return;
+    }
+    QPainter* p = Painter();
+    if (!p)
+        return;
+    // Undo the painter's scaling for this one image, so that each of its pixels lands on one
+    // device pixel: the world transform that makes the device transform a plain move.
+    const QTransform device = p->deviceTransform();
+    QPointF at(x, y);
+    p->save();
+    if (device.type() > QTransform::TxTranslate && device.isInvertible()) {
+        const QTransform target =
+            QTransform::fromTranslate(qRound(device.dx()) + x, qRound(device.dy()) + y);
+        p->setWorldTransform(target * device.inverted() * p->worldTransform());
+        at = QPointF(0, 0);
+    }
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->setCompositionMode(blend ? QPainter::CompositionMode_SourceOver
+                                : QPainter::CompositionMode_Source);
+    p->drawImage(at, image);
+    p->restore();
+    Changed();
 }
 
 int TCanvas::Width() {
