@@ -4,6 +4,7 @@
 #include "Platform/Random.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -34,6 +35,19 @@ class AngleFont {
   private:
     TCanvas* FCanvas;
     std::optional<TFont> FKept;
+};
+
+// Gives the mask a pixel ratio for the lifetime of the guard and 1 back at its end, so that
+// measuring stays in the surface's own units.
+class RatioGuard {
+  public:
+    RatioGuard(TAAMask* mask, double ratio) : FMask(mask) { mask->SetPixelRatio(ratio); }
+    ~RatioGuard() { FMask->SetPixelRatio(1); }
+    RatioGuard(const RatioGuard&) = delete;
+    RatioGuard& operator=(const RatioGuard&) = delete;
+
+  private:
+    TAAMask* FMask;
 };
 
 // Puts the brush style back at the end of a call that changed it.
@@ -98,12 +112,20 @@ void TAAFontEx::TextOut(int x, int y, const QString& text) {
         return;
     const TAAEffect& e = *FEffect;
     AngleFont turned(canvas, e.Angle());
+    // On a surface of more device pixels per unit the text is drawn at device pixels: the
+    // mask's font, the positions, the shadow's offsets and the spray grow by the ratio.
+    const double ratio = canvas->PixelRatio();
+    RatioGuard denser(Mask(), ratio);
+    auto device = [ratio](int v) {
+        return ratio == 1 ? v : static_cast<int>(std::lround(v * ratio));
+    };
 
     const bool shadow = e.Shadow().Enabled();
-    TPoint tp{x, y}, sp{x, y};
+    TPoint tp{device(x), device(y)}, sp = tp;
     if (shadow) {
-        tp = TPoint{GetTextPoint().X + x, GetTextPoint().Y + y};
-        sp = TPoint{GetShadowPoint().X + x, GetShadowPoint().Y + y};
+        const int dx = device(e.Shadow().OffsetX()), dy = device(e.Shadow().OffsetY());
+        tp = TPoint{std::max(-dx, 0) + device(x), std::max(-dy, 0) + device(y)};
+        sp = TPoint{std::max(dx, 0) + device(x), std::max(dy, 0) + device(y)};
     }
 
     TAAMask* mask = Mask();
@@ -111,7 +133,7 @@ void TAAFontEx::TextOut(int x, int y, const QString& text) {
     if (e.Outline())
         mask->Outline();
     if (e.Spray() > 0)
-        mask->Spray(e.Spray());
+        mask->Spray(device(e.Spray()));
     if (e.HorzMirror())
         mask->HorzMirror();
     if (e.VertMirror())
@@ -245,8 +267,19 @@ void TAAFontEx::FillTexture() {
     TBitmap* fore = Blend()->ForeBmp();
     if (!Canvas() || !t.Enabled() || !graphic || fore->Empty())
         return;
-    TCanvas* c = fore->Canvas();
-    const TRect whole = Rect(0, 0, fore->Width(), fore->Height());
+    // At a pixel ratio the texture keeps its size in the surface's units: it is laid out on a
+    // bitmap of that size and stretched onto the device pixels.
+    const double ratio = Mask()->PixelRatio();
+    TBitmap logical;
+    TBitmap* target = fore;
+    if (ratio != 1) {
+        logical.SetPixelFormat(pf24bit);
+        logical.SetSize(std::max(1, static_cast<int>(std::ceil(fore->Width() / ratio))),
+                        std::max(1, static_cast<int>(std::ceil(fore->Height() / ratio))));
+        target = &logical;
+    }
+    TCanvas* c = target->Canvas();
+    const TRect whole = Rect(0, 0, target->Width(), target->Height());
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(Canvas()->Font()->Color());
     c->FillRect(whole);
@@ -258,11 +291,13 @@ void TAAFontEx::FillTexture() {
         DrawStretched(c, whole, graphic, c->Font()->Color());
         break;
     case tmCenter:
-        c->Draw((fore->Width() - graphic->Width()) / 2, (fore->Height() - graphic->Height()) / 2,
-                graphic);
+        c->Draw((target->Width() - graphic->Width()) / 2,
+                (target->Height() - graphic->Height()) / 2, graphic);
         break;
     case tmNormal:
         c->Draw(0, 0, graphic);
         break;
     }
+    if (target != fore)
+        fore->Canvas()->StretchDraw(Rect(0, 0, fore->Width(), fore->Height()), target);
 }
