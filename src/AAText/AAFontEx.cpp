@@ -1,5 +1,6 @@
 #include "AAText/AAFontEx.h"
 
+#include "AAText/PixelRows.h"
 #include "Platform/Bitmap.h"
 #include "Platform/Random.h"
 
@@ -68,10 +69,6 @@ class BrushStyleKeeper {
     TBrushStyle FStyle;
     bool FActive = false;
 };
-
-inline std::uint8_t Clamp255(int v) {
-    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-}
 
 } // namespace
 
@@ -226,37 +223,38 @@ void TAAFontEx::FillNoiseColor() {
     SizeForeBmp();
     if (!Canvas())
         return;
-    TBitmap* fore = Blend()->ForeBmp();
+    QImage& fore = Blend()->ForeBmp()->Image();
     const TColor c = ColorToRGB(Canvas()->Font()->Color());
-    const int n = FEffect->Noise(), half = n / 2;
-    const int width = fore->Width();
-    std::vector<std::uint32_t> states(static_cast<std::size_t>(width) * 3);
+    const int n = FEffect->Noise();
+    const auto bytes = static_cast<std::size_t>(fore.width()) * 3;
+    std::vector<std::uint8_t> colour(bytes);
+    for (std::size_t i = 0; i < bytes; i += 3) {
+        colour[i] = GetBValue(c);
+        colour[i + 1] = GetGValue(c);
+        colour[i + 2] = GetRValue(c);
+    }
+    std::vector<std::uint32_t> states(bytes);
     TRandomRun random;
-    for (int y = 0; y < fore->Height(); ++y) {
-        // Three draws per pixel: red, green, blue.
-        random.States(states.data(), width * 3);
-        const std::uint32_t* s = states.data();
-        std::uint8_t* p = fore->ScanLine(y);
-        for (int x = 0; x < width; ++x, p += 3, s += 3) {
-            p[2] = Clamp255(GetRValue(c) + TRandomRun::Range(s[0], n) - half);
-            p[1] = Clamp255(GetGValue(c) + TRandomRun::Range(s[1], n) - half);
-            p[0] = Clamp255(GetBValue(c) + TRandomRun::Range(s[2], n) - half);
-        }
+    for (int y = 0; y < fore.height(); ++y) {
+        // Three draws per pixel: red, green, blue, the reverse of the bytes' order.
+        random.States(states.data(), static_cast<int>(bytes));
+        for (std::size_t i = 0; i < bytes; i += 3)
+            std::swap(states[i], states[i + 2]);
+        std::uint8_t* p = fore.scanLine(y);
+        std::memcpy(p, colour.data(), bytes);
+        AddRandomRow(p, states.data(), n, n / 2, bytes);
     }
 }
 
 void TAAFontEx::AddNoise(int n) {
-    TBitmap* fore = Blend()->ForeBmp();
-    const int bytes = fore->Width() * 3, half = n / 2;
-    std::vector<std::uint32_t> states(static_cast<std::size_t>(bytes));
+    QImage& fore = Blend()->ForeBmp()->Image();
+    const auto bytes = static_cast<std::size_t>(fore.width()) * 3;
+    std::vector<std::uint32_t> states(bytes);
     TRandomRun random;
-    for (int y = 0; y < fore->Height(); ++y) {
+    for (int y = 0; y < fore.height(); ++y) {
         // One draw per byte, in memory order.
-        random.States(states.data(), bytes);
-        std::uint8_t* p = fore->ScanLine(y);
-        for (int i = 0; i < bytes; ++i)
-            p[i] =
-                Clamp255(p[i] + TRandomRun::Range(states[static_cast<std::size_t>(i)], n) - half);
+        random.States(states.data(), static_cast<int>(bytes));
+        AddRandomRow(fore.scanLine(y), states.data(), n, n / 2, bytes);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AAText/AAFont.h"
 #include "AAText/GlyphCache.h"
+#include "AAText/PixelRows.h"
 #include "Platform/Bitmap.h"
 #include "Platform/Exceptions.h"
 #include "Platform/Random.h"
@@ -170,12 +171,10 @@ void TAAMask::DrawFromGlyphs(const QString& text, const TLogFont& enlarged, TPoi
                      FWidth, FHeight, FSums.data());
     // The block sums are the reduction's before its final division.
     const int shift = FQuality == aqHigh ? 4 : FQuality == aqNormal ? 3 : FQuality == aqLow ? 2 : 0;
-    for (int y = 0; y < FHeight; ++y) {
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
-        const std::uint16_t* src = FSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth;
-        for (int x = 0; x < FWidth; ++x)
-            dst[x] = static_cast<std::uint8_t>(src[x] >> shift);
-    }
+    for (int y = 0; y < FHeight; ++y)
+        ShiftRow(ScanLineOf(y, FMaskBuf.data()),
+                 FSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth, shift,
+                 static_cast<std::size_t>(FWidth));
 }
 
 void TAAMask::DrawByPainter(const QString& text, const TLogFont& enlarged, TPoint origin) {
@@ -306,15 +305,7 @@ void TAAMask::Blur(int strength) {
         for (int k = 0; k < 5; ++k)
             r[k] = FBlurSums.data() +
                    static_cast<std::ptrdiff_t>(std::clamp(y + k - 2, 0, FHeight - 1)) * w;
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
-        for (int x = 0; x < w; ++x) {
-            const int sum = r[0][x] + r[1][x] + r[2][x] + r[3][x] + r[4][x];
-            // Round(sum / 25): 25 is odd, so a remainder is never exactly a half.
-            const int n = (sum + 12) / 25;
-            const int p = dst[x];
-            // t = 255 takes the mean itself; otherwise p + floor((n - p) * t / 256).
-            dst[x] = static_cast<std::uint8_t>(t == 255 ? n : p + (((n - p) * t) >> 8));
-        }
+        BlurRow(ScanLineOf(y, FMaskBuf.data()), r, t, static_cast<std::size_t>(w));
     }
 }
 
