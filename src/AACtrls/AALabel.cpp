@@ -114,7 +114,7 @@ void TAALabel::PaintCanvas() {
     // The face is kept at the device pixels of the screen it was last shown on; a paint for
     // another pixel ratio (another screen, a picture of the window) renders it anew once.
     const double ratio = Canvas()->PixelRatio();
-    if (ratio != FBufferRatio || FBuffer->Empty())
+    if (ratio != FBufferRatio)
         DrawBuffer(ratio);
     // One plain pixel copy of the face, whatever the painter was set to.
     if (!FBuffer->Empty())
