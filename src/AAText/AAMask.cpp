@@ -121,9 +121,10 @@ TSize TAAMask::MeasureText(const QString& text, TPoint& offset) {
     const TFont& surfaceFont = *canvas->Font();
     FMeasureFont.SetLogFont(EnlargedFont(surfaceFont, FScale, FPixelRatio));
     const double theta = EscapementAngle(surfaceFont.LogFont());
-    // A text of two or more characters is measured on the layout that drawing it then uses.
+    // A text is measured on the layout that drawing it then uses (the metrics' own measure for
+    // an empty text and for one that holds the separator of alternative texts).
     TSize extent;
-    if (text.size() >= 2 && !text.contains(QChar(0x9C))) {
+    if (!text.isEmpty() && !text.contains(QChar(0x9C))) {
         if (!FGlyphs)
             FGlyphs = std::make_unique<TGlyphCache>();
         extent = FGlyphs->Extent(FMeasureFont.ToQFont(), text);

@@ -44,8 +44,8 @@ class TGlyphCache {
     void AddText(const QFont& font, const QString& text, int x, int y, TAAQuality quality,
                  int width, int height, std::uint16_t* sums);
 
-    // Advance width and cell height of text in font, as the font metrics give them for a text
-    // of two or more characters, from the layout that drawing the same text then uses.
+    // Advance width and cell height of a non-empty text in font, as the font metrics give them,
+    // from the layout that drawing the same text then uses.
     TSize Extent(const QFont& font, const QString& text);
 
     std::size_t Bytes() const { return FBytes; }

@@ -179,9 +179,12 @@ void TCanvas::PutPixels(int x, int y, const QImage& image, bool blend) {
         if (r.isEmpty())
             return;
         const int bpp = dst.depth() / 8;
+        std::uint8_t* to = dst.bits();
+        const auto toStride = static_cast<std::ptrdiff_t>(dst.bytesPerLine());
+        const auto fromStride = static_cast<std::ptrdiff_t>(src.bytesPerLine());
         for (int row = r.top(); row <= r.bottom(); ++row)
-            std::memcpy(dst.scanLine(row) + r.left() * bpp,
-                        src.constScanLine(row - y) + (r.left() - x) * bpp,
+            std::memcpy(to + row * toStride + r.left() * bpp,
+                        src.constBits() + (row - y) * fromStride + (r.left() - x) * bpp,
                         static_cast<std::size_t>(r.width() * bpp));
         Changed();
         return;
@@ -315,7 +318,9 @@ void TCanvas::FillRect(const TRect& rect) {
             img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32) {
             // One row is built pixel by pixel, the others are copies of it.
             const auto bytes = static_cast<std::size_t>(r.width() * bpp);
-            std::uint8_t* first = img.scanLine(r.top()) + r.left() * bpp;
+            std::uint8_t* bits = img.bits();
+            const auto stride = static_cast<std::ptrdiff_t>(img.bytesPerLine());
+            std::uint8_t* first = bits + r.top() * stride + r.left() * bpp;
             if (bpp == 1) {
                 std::memset(first, px[0], bytes);
             } else if (bpp == 4) {
@@ -330,7 +335,7 @@ void TCanvas::FillRect(const TRect& rect) {
                 }
             }
             for (int y = r.top() + 1; y <= r.bottom(); ++y)
-                std::memcpy(img.scanLine(y) + r.left() * bpp, first, bytes);
+                std::memcpy(bits + y * stride + r.left() * bpp, first, bytes);
             Changed();
             return;
         }
@@ -506,11 +511,15 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
         }
         w = std::min({w, src->width() - sx, dst.width() - dx});
         if (w > 0) {
+            std::uint8_t* to = dst.bits();
+            const std::uint8_t* from = src->constBits();
+            const auto toStride = static_cast<std::ptrdiff_t>(dst.bytesPerLine());
+            const auto fromStride = static_cast<std::ptrdiff_t>(src->bytesPerLine());
             for (int r = 0; r < sr.height(); ++r) {
                 const int sy = sr.y() + r, dy = dest.Top + r;
                 if (sy < 0 || sy >= src->height() || dy < 0 || dy >= dst.height())
                     continue;
-                std::memcpy(dst.scanLine(dy) + dx * bpp, src->constScanLine(sy) + sx * bpp,
+                std::memcpy(to + dy * toStride + dx * bpp, from + sy * fromStride + sx * bpp,
                             static_cast<std::size_t>(w * bpp));
             }
         }
