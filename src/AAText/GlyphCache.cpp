@@ -317,22 +317,43 @@ std::shared_ptr<TGlyphCache::TImage> TGlyphCache::Draw(const std::vector<const T
     }
 }
 
+bool TGlyphCache::HoldsElsewhere(const TImage& image, std::int64_t originX64, double left,
+                                 double right, int binade) {
+    if (binade < 0 || image.Width == 0)
+        return binade >= 0;
+    // The outline box can miss a synthetic slant or emboldening: the ink must keep to the range
+    // too.
+    const double inkLeft = static_cast<double>(FloorPixel(originX64) + image.Left);
+    return Binade(std::min(left, inkLeft), std::max(right, inkLeft + image.Width)) == binade;
+}
+
 std::shared_ptr<TGlyphCache::TImage> TGlyphCache::SingleImage(const TGlyph& glyph,
                                                               TAAQuality quality) {
     const QRectF box = FFonts[glyph.Font].Font.boundingRect(glyph.Glyph);
     const double x = glyph.X64 / 64.0;
     const int binade = Binade(x + box.left(), x + box.right());
-    const TSingleKey key{glyph.Font, glyph.Glyph, binade, glyph.Y64,
-                         binade < 0 ? glyph.X64 : (glyph.X64 & 63)};
+    TSingleKey key{glyph.Font, glyph.Glyph, binade, glyph.Y64,
+                   binade < 0 ? glyph.X64 : (glyph.X64 & 63)};
     if (auto it = FSingles.find(key); it != FSingles.end())
         return it->second;
     auto drawn = Draw({&glyph});
     drawn->Quality = quality;
+    if (!HoldsElsewhere(*drawn, glyph.X64, x + box.left(), x + box.right(), binade))
+        key = TSingleKey{glyph.Font, glyph.Glyph, -1, glyph.Y64, glyph.X64};
     auto image = Keep(std::move(drawn));
     FSingles.emplace(key, image);
     image->Singles.push_back(key);
     return image;
 }
+
+namespace {
+
+// The key of glyphs drawn together: the binade of their range (with -1, the whole origin), and
+// each glyph's font, index, position from the origin's whole pixel, baseline and item.
+std::vector<std::int32_t> RunKey(const std::vector<const TGlyphCache::TGlyph*>& run, int binade,
+                                 std::int64_t origin);
+
+} // namespace
 
 std::shared_ptr<TGlyphCache::TImage> TGlyphCache::RunImage(const std::vector<const TGlyph*>& run,
                                                            TAAQuality quality) {
@@ -345,29 +366,41 @@ std::shared_ptr<TGlyphCache::TImage> TGlyphCache::RunImage(const std::vector<con
         right = i == 0 ? x + box.right() : std::max(right, x + box.right());
     }
     const int binade = Binade(left, right);
+    std::vector<std::int32_t> key = RunKey(run, binade, origin);
+    if (auto it = FRuns.find(key); it != FRuns.end())
+        return it->second;
+    auto drawn = Draw(run);
+    drawn->Quality = quality;
+    if (!HoldsElsewhere(*drawn, run.front()->X64, left, right, binade))
+        key = RunKey(run, -1, origin);
+    auto image = Keep(std::move(drawn));
+    FRuns.emplace(key, image);
+    image->Runs.push_back(std::move(key));
+    return image;
+}
+
+namespace {
+
+std::vector<std::int32_t> RunKey(const std::vector<const TGlyphCache::TGlyph*>& run, int binade,
+                                 std::int64_t origin) {
     std::vector<std::int32_t> key;
-    key.reserve(run.size() * 4 + 3);
+    key.reserve(run.size() * 5 + 3);
     key.push_back(binade);
     if (binade < 0) {
         key.push_back(static_cast<std::int32_t>(origin >> 32));
         key.push_back(static_cast<std::int32_t>(origin & 0xffffffff));
     }
-    for (const TGlyph* g : run) {
+    for (const TGlyphCache::TGlyph* g : run) {
         key.push_back(static_cast<std::int32_t>(g->Font));
         key.push_back(static_cast<std::int32_t>(g->Glyph));
         key.push_back(static_cast<std::int32_t>(g->X64 - origin));
         key.push_back(g->Y64);
         key.push_back(g->Item - run.front()->Item);
     }
-    if (auto it = FRuns.find(key); it != FRuns.end())
-        return it->second;
-    auto drawn = Draw(run);
-    drawn->Quality = quality;
-    auto image = Keep(std::move(drawn));
-    FRuns.emplace(key, image);
-    image->Runs.push_back(std::move(key));
-    return image;
+    return key;
 }
+
+} // namespace
 
 namespace {
 

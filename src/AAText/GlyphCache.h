@@ -93,6 +93,10 @@ class TGlyphCache {
     // Where a picture of glyphs spanning x1 .. x2 (work pixels) holds: the binary exponent
     // shared by the whole range, or -1.
     static int Binade(double x1, double x2);
+    // Whether a picture drawn for glyphs whose outlines span left .. right (first glyph at
+    // originX64) holds wherever binade holds: its ink keeps to the binade as well.
+    static bool HoldsElsewhere(const TImage& image, std::int64_t originX64, double left,
+                               double right, int binade);
     // Keeps a picture, or gives the same picture kept before.
     std::shared_ptr<TImage> Keep(std::shared_ptr<TImage> image);
     void Touch(const std::shared_ptr<TImage>& image);
