@@ -1,6 +1,16 @@
 #include "AACtrls/AALabel.h"
 
 #include <QPainter>
+#include <cmath>
+
+namespace {
+
+// Device pixels that cover a length of the control's units.
+int DevicePixels(int length, double ratio) {
+    return ratio == 1 ? length : static_cast<int>(std::ceil(length * ratio - 1e-9));
+}
+
+} // namespace
 
 // ---- TAAFontEffect
 
@@ -90,7 +100,7 @@ void TAALabel::SetBackGroundModeOrdinal(int Value) {
 
 void TAALabel::Reset() {
     if (!FEffect.Transparent())
-        DrawBuffer();
+        DrawBuffer(devicePixelRatioF());
     TAAGraphicControl::Reset();
 }
 
@@ -99,14 +109,16 @@ void TAALabel::PaintCanvas() {
         DrawTransparent();
         return;
     }
-    QPainter* painter = Canvas() ? Canvas()->Painter() : nullptr;
-    if (!painter || FBuffer->Empty())
+    if (!Canvas())
         return;
+    // The face is kept at the device pixels of the screen it was last shown on; a paint for
+    // another pixel ratio (another screen, a picture of the window) renders it anew once.
+    const double ratio = Canvas()->PixelRatio();
+    if (ratio != FBufferRatio)
+        DrawBuffer(ratio);
     // One plain pixel copy of the face, whatever the painter was set to.
-    painter->save();
-    painter->setCompositionMode(QPainter::CompositionMode_Source);
-    painter->drawImage(QPoint(0, 0), FBuffer->Image(), QRect(0, 0, width(), height()));
-    painter->restore();
+    if (!FBuffer->Empty())
+        Canvas()->PutPixels(0, 0, FBuffer->Image());
 }
 
 TAALabel::TPlacement TAALabel::PlaceText() {
@@ -150,21 +162,36 @@ TAALabel::TPlacement TAALabel::PlaceText() {
     return at;
 }
 
-void TAALabel::DrawBuffer() {
+void TAALabel::DrawBuffer(double Ratio) {
     TCanvas* canvas = FBuffer->Canvas();
+    canvas->SetPixelRatio(1);
     AAFont()->SetCanvas(canvas);
     canvas->SetFont(*Font());
     const TPlacement at = PlaceText();
-    FBuffer->SetSize(width(), height());
+    // The face covers the control's box in device pixels; the renderer places and sizes the
+    // text by the ratio.
+    FBufferRatio = Ratio > 0 ? Ratio : 1;
+    FBuffer->SetSize(DevicePixels(width(), FBufferRatio), DevicePixels(height(), FBufferRatio));
     canvas = FBuffer->Canvas();
+    canvas->SetPixelRatio(FBufferRatio);
     AAFont()->SetCanvas(canvas);
     canvas->Brush()->SetColor(Color());
     canvas->Brush()->SetStyle(bsSolid);
     const TRect all = Rect(0, 0, FBuffer->Width(), FBuffer->Height());
-    if (FEffect.IsBackGroundEmpty())
+    if (FEffect.IsBackGroundEmpty()) {
         canvas->FillRect(all);
-    else
+    } else if (FBufferRatio == 1) {
         DrawBackGround(canvas, all, FEffect.BackGroundMode(), FEffect.BackGround().Graphic());
+    } else {
+        // Pictures keep their size in the control's units: laid out at the control's size,
+        // then stretched onto the device pixels.
+        TBitmap face(width(), height(), pf24bit);
+        face.Canvas()->Brush()->SetColor(Color());
+        face.Canvas()->Brush()->SetStyle(bsSolid);
+        DrawBackGround(face.Canvas(), Rect(0, 0, face.Width(), face.Height()),
+                       FEffect.BackGroundMode(), FEffect.BackGround().Graphic());
+        canvas->StretchDraw(all, &face);
+    }
     canvas->Brush()->SetStyle(bsClear);
     RenderText(at.X, at.Y, Caption());
     canvas->Release();

@@ -59,8 +59,10 @@ class TAALabel : public TAAGraphicControl {
     // The rendered face of an opaque label.
     const TBitmap& Buffer() const { return *FBuffer; }
 
-    // Renders the opaque face into Buffer.
-    void DrawBuffer();
+    // Renders the opaque face into Buffer at Ratio device pixels per unit (the screen's).
+    void DrawBuffer(double Ratio = 1);
+    // The device pixel ratio Buffer was rendered for.
+    double BufferRatio() const { return FBufferRatio; }
     // Renders the text straight onto Canvas, over the parent's pixels.
     void DrawTransparent();
 
@@ -91,5 +93,6 @@ class TAALabel : public TAAGraphicControl {
     void SetBackQColor(const QColor& Value) { FEffect.SetBackColor(FromQColor(Value)); }
 
     std::unique_ptr<TBitmap> FBuffer;
+    double FBufferRatio = 1;
     TAAFontEffect FEffect;
 };

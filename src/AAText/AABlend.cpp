@@ -2,7 +2,11 @@
 
 #include "AAText/AAFont.h"
 #include "AAText/AAMask.h"
+#include "AAText/PixelRows.h"
 #include "Platform/Exceptions.h"
+
+#include <algorithm>
+#include <cstring>
 
 TAABlend::TAABlend(TAAFont* owner)
     : FForeBmp(std::make_unique<TBitmap>(0, 0, pf24bit)),
@@ -19,70 +23,86 @@ void TAABlend::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
 }
 
-namespace {
-
-// p moved toward t by w/256: p + floor((t - p) * w / 256), always between p and t.
-inline std::uint8_t Mix(int p, int t, int w) {
-    return static_cast<std::uint8_t>(p + (((t - p) * w) >> 8));
-}
-
-} // namespace
-
-void TAABlend::Compose(int x, int y, int alpha, TAAMask* mask,
-                       const std::function<const std::uint8_t*(int)>& rowOf, int step) {
-    TCanvas* dest = FAAFont ? FAAFont->Canvas() : nullptr;
+void TAABlend::Compose(int x, int y, int alpha, TAAMask* mask, const std::uint8_t* target,
+                       std::ptrdiff_t targetStride) {
+    TCanvas* dest = FAAFont->Canvas();
     const int width = mask->Width(), height = mask->Height();
     FWorkBmp->SetSize(width, height);
     if (FWorkBmp->Empty())
         return;
     const int f = static_cast<int>(static_cast<unsigned>(alpha) * 256u / 100u);
+    const bool solid = dest->Brush()->Style() == bsSolid;
+    if (!solid && !dest->Pixels()) {
+        // The pixels under the text cannot be read (a recording, a printer): compose the text
+        // alone, transparent around its ink, and let the surface draw it over what it has.
+        ComposeOver(x, y, f, mask, target, targetStride);
+        return;
+    }
 
     TCanvas* work = FWorkBmp->Canvas();
     work->Brush()->Assign(*dest->Brush());
-    if (work->Brush()->Style() != bsSolid && !dest->Pixels()) {
-        // A surface whose pixels cannot be read gets its brush colour behind the text rather
-        // than whatever the work bitmap held before.
-        work->Brush()->SetStyle(bsSolid);
-        work->FillRect(Rect(0, 0, width, height));
-    } else if (work->Brush()->Style() == bsSolid)
+    if (solid)
         work->FillRect(Rect(0, 0, width, height));
     else
         work->CopyRect(Rect(0, 0, width, height), dest, Bounds(x, y, width, height));
 
+    QImage& image = FWorkBmp->Image();
+    std::uint8_t* bits = image.bits();
+    const auto stride = static_cast<std::ptrdiff_t>(image.bytesPerLine());
+    // The weights are spread to the three bytes of each pixel so that one loop mixes the row:
+    // each coverage value gives its weight three times over (and a fourth byte that the next
+    // pixel overwrites).
+    std::uint32_t spread[256];
+    for (std::uint32_t m = 0; m < 256; ++m)
+        spread[m] = ((m * static_cast<std::uint32_t>(f)) >> 8) * 0x00010101u;
+    const auto bytes = static_cast<std::size_t>(width) * 3;
+    FWeights.resize(bytes + 1);
+    std::uint8_t* w3 = FWeights.data();
     for (int row = 0; row < height; ++row) {
         const std::uint8_t* m = mask->ScanLine(row);
-        std::uint8_t* p = FWorkBmp->ScanLine(row);
-        const std::uint8_t* t = rowOf(row);
-        for (int col = 0; col < width; ++col, p += 3, t += step) {
-            const int w = (m[col] * f) >> 8;
-            if (w == 0)
-                continue;
-            if (w == 255) {
-                p[0] = t[0];
-                p[1] = t[1];
-                p[2] = t[2];
-            } else {
-                p[0] = Mix(p[0], t[0], w);
-                p[1] = Mix(p[1], t[1], w);
-                p[2] = Mix(p[2], t[2], w);
-            }
-        }
+        for (int col = 0; col < width; ++col)
+            std::memcpy(w3 + 3 * col, &spread[m[col]], 4);
+        MixRow(bits + row * stride, target + row * targetStride, w3, bytes);
     }
-
     // A plain copy, whatever raster operation the surface is set to.
-    const TCopyMode mode = dest->CopyMode();
-    dest->SetCopyMode(cmSrcCopy);
-    dest->CopyRect(Bounds(x, y, width, height), work, Rect(0, 0, width, height));
-    dest->SetCopyMode(mode);
+    dest->PutPixels(x, y, image);
+}
+
+void TAABlend::ComposeOver(int x, int y, int f, TAAMask* mask, const std::uint8_t* target,
+                           std::ptrdiff_t targetStride) {
+    const int width = mask->Width(), height = mask->Height();
+    // Premultiplied blue, green, red, alpha: moving a transparent pixel toward the opaque
+    // target by w gives the target's colour at coverage w.
+    QImage over(width, height, QImage::Format_ARGB32_Premultiplied);
+    over.fill(Qt::transparent);
+    const auto bytes = static_cast<std::size_t>(width) * 4;
+    FWeights.resize(bytes);
+    std::vector<std::uint8_t> goal(bytes);
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* m = mask->ScanLine(row);
+        const std::uint8_t* t = target + row * targetStride;
+        for (int col = 0; col < width; ++col) {
+            const auto w = static_cast<std::uint8_t>((m[col] * f) >> 8);
+            std::memset(&FWeights[4 * std::size_t(col)], w, 4);
+            std::memcpy(&goal[4 * std::size_t(col)], t + 3 * col, 3);
+            goal[4 * std::size_t(col) + 3] = 255;
+        }
+        MixRow(over.scanLine(row), goal.data(), FWeights.data(), bytes);
+    }
+    FAAFont->Canvas()->PutPixels(x, y, over, true);
 }
 
 void TAABlend::BlendColor(int x, int y, TColor color, int alpha, TAAMask* mask) {
     if (!FAAFont || !FAAFont->Canvas() || !mask)
         return;
     const TColor c = ColorToRGB(color);
-    const std::uint8_t bgr[3] = {GetBValue(c), GetGValue(c), GetRValue(c)};
-    Compose(
-        x, y, alpha, mask, [&bgr](int) { return bgr; }, 0);
+    FColourRow.resize(static_cast<std::size_t>(std::max(mask->Width(), 0)) * 3);
+    for (std::size_t i = 0; i < FColourRow.size(); i += 3) {
+        FColourRow[i] = GetBValue(c);
+        FColourRow[i + 1] = GetGValue(c);
+        FColourRow[i + 2] = GetRValue(c);
+    }
+    Compose(x, y, alpha, mask, FColourRow.data(), 0);
 }
 
 void TAABlend::BlendForeBmp(int x, int y, int alpha, TAAMask* mask) {
@@ -91,7 +111,6 @@ void TAABlend::BlendForeBmp(int x, int y, int alpha, TAAMask* mask) {
     if (FForeBmp->Width() != mask->Width() || FForeBmp->Height() != mask->Height() ||
         FForeBmp->PixelFormat() != pf24bit)
         throw EInvalidForeBmp();
-    TBitmap* fore = FForeBmp.get();
-    Compose(
-        x, y, alpha, mask, [fore](int row) { return fore->ScanLine(row); }, 3);
+    const QImage& fore = FForeBmp->Image();
+    Compose(x, y, alpha, mask, fore.constBits(), fore.bytesPerLine());
 }

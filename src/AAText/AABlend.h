@@ -7,8 +7,8 @@
 #include "Platform/Picture.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <vector>
 
 class TAAFont;
 class TAAMask;
@@ -21,7 +21,8 @@ class TAABlend : public TPersistent {
     // Copies another blender's foreground bitmap.
     void Assign(const TPersistent* source) override;
 
-    // Draws mask at (x, y) in one colour; alpha 0..100.
+    // Draws mask at (x, y) in one colour; alpha 0..100. (x, y) are the surface's device pixels
+    // (its own pixels, unless a painter scales it for a denser screen).
     void BlendColor(int x, int y, TColor color, int alpha, TAAMask* mask);
     // Draws mask at (x, y) with the colours of ForeBmp, which must match the mask's size and be
     // 24-bit (else EInvalidForeBmp).
@@ -32,12 +33,18 @@ class TAABlend : public TPersistent {
     TAAFont* AAFont() const { return FAAFont; }
 
   private:
-    // rowOf(y) gives the B, G, R bytes that the pixels of mask row y move toward, step bytes
-    // apart (0: one colour for all).
-    void Compose(int x, int y, int alpha, TAAMask* mask,
-                 const std::function<const std::uint8_t*(int)>& rowOf, int step);
+    // Mixes mask over the background toward the B, G, R bytes of target (row y at
+    // target + y * targetStride) and puts the result onto the surface at device pixel (x, y).
+    void Compose(int x, int y, int alpha, TAAMask* mask, const std::uint8_t* target,
+                 std::ptrdiff_t targetStride);
+    // The same over a transparent background, drawn over a surface whose pixels cannot be
+    // read; f is the alpha as a factor of 256.
+    void ComposeOver(int x, int y, int f, TAAMask* mask, const std::uint8_t* target,
+                     std::ptrdiff_t targetStride);
 
     std::unique_ptr<TBitmap> FForeBmp;
     std::unique_ptr<TBitmap> FWorkBmp;
     TAAFont* FAAFont = nullptr;
+    std::vector<std::uint8_t> FWeights;   // one row of mixing weights, three per pixel
+    std::vector<std::uint8_t> FColourRow; // one row of the single target colour
 };

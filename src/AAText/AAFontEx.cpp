@@ -1,9 +1,11 @@
 #include "AAText/AAFontEx.h"
 
+#include "AAText/PixelRows.h"
 #include "Platform/Bitmap.h"
 #include "Platform/Random.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -36,6 +38,19 @@ class AngleFont {
     std::optional<TFont> FKept;
 };
 
+// Gives the mask a pixel ratio for the lifetime of the guard and 1 back at its end, so that
+// measuring stays in the surface's own units.
+class RatioGuard {
+  public:
+    RatioGuard(TAAMask* mask, double ratio) : FMask(mask) { mask->SetPixelRatio(ratio); }
+    ~RatioGuard() { FMask->SetPixelRatio(1); }
+    RatioGuard(const RatioGuard&) = delete;
+    RatioGuard& operator=(const RatioGuard&) = delete;
+
+  private:
+    TAAMask* FMask;
+};
+
 // Puts the brush style back at the end of a call that changed it.
 class BrushStyleKeeper {
   public:
@@ -54,10 +69,6 @@ class BrushStyleKeeper {
     TBrushStyle FStyle;
     bool FActive = false;
 };
-
-inline std::uint8_t Clamp255(int v) {
-    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-}
 
 } // namespace
 
@@ -98,12 +109,20 @@ void TAAFontEx::TextOut(int x, int y, const QString& text) {
         return;
     const TAAEffect& e = *FEffect;
     AngleFont turned(canvas, e.Angle());
+    // On a surface of more device pixels per unit the text is drawn at device pixels: the
+    // mask's font, the positions, the shadow's offsets and the spray grow by the ratio.
+    const double ratio = canvas->PixelRatio();
+    RatioGuard denser(Mask(), ratio);
+    auto device = [ratio](int v) {
+        return ratio == 1 ? v : static_cast<int>(std::lround(v * ratio));
+    };
 
     const bool shadow = e.Shadow().Enabled();
-    TPoint tp{x, y}, sp{x, y};
+    TPoint tp{device(x), device(y)}, sp = tp;
     if (shadow) {
-        tp = TPoint{GetTextPoint().X + x, GetTextPoint().Y + y};
-        sp = TPoint{GetShadowPoint().X + x, GetShadowPoint().Y + y};
+        const int dx = device(e.Shadow().OffsetX()), dy = device(e.Shadow().OffsetY());
+        tp = TPoint{std::max(-dx, 0) + device(x), std::max(-dy, 0) + device(y)};
+        sp = TPoint{std::max(dx, 0) + device(x), std::max(dy, 0) + device(y)};
     }
 
     TAAMask* mask = Mask();
@@ -111,7 +130,7 @@ void TAAFontEx::TextOut(int x, int y, const QString& text) {
     if (e.Outline())
         mask->Outline();
     if (e.Spray() > 0)
-        mask->Spray(e.Spray());
+        mask->Spray(device(e.Spray()));
     if (e.HorzMirror())
         mask->HorzMirror();
     if (e.VertMirror())
@@ -204,37 +223,38 @@ void TAAFontEx::FillNoiseColor() {
     SizeForeBmp();
     if (!Canvas())
         return;
-    TBitmap* fore = Blend()->ForeBmp();
+    QImage& fore = Blend()->ForeBmp()->Image();
     const TColor c = ColorToRGB(Canvas()->Font()->Color());
-    const int n = FEffect->Noise(), half = n / 2;
-    const int width = fore->Width();
-    std::vector<std::uint32_t> states(static_cast<std::size_t>(width) * 3);
+    const int n = FEffect->Noise();
+    const auto bytes = static_cast<std::size_t>(fore.width()) * 3;
+    std::vector<std::uint8_t> colour(bytes);
+    for (std::size_t i = 0; i < bytes; i += 3) {
+        colour[i] = GetBValue(c);
+        colour[i + 1] = GetGValue(c);
+        colour[i + 2] = GetRValue(c);
+    }
+    std::vector<std::uint32_t> states(bytes);
     TRandomRun random;
-    for (int y = 0; y < fore->Height(); ++y) {
-        // Three draws per pixel: red, green, blue.
-        random.States(states.data(), width * 3);
-        const std::uint32_t* s = states.data();
-        std::uint8_t* p = fore->ScanLine(y);
-        for (int x = 0; x < width; ++x, p += 3, s += 3) {
-            p[2] = Clamp255(GetRValue(c) + TRandomRun::Range(s[0], n) - half);
-            p[1] = Clamp255(GetGValue(c) + TRandomRun::Range(s[1], n) - half);
-            p[0] = Clamp255(GetBValue(c) + TRandomRun::Range(s[2], n) - half);
-        }
+    for (int y = 0; y < fore.height(); ++y) {
+        // Three draws per pixel: red, green, blue, the reverse of the bytes' order.
+        random.States(states.data(), static_cast<int>(bytes));
+        for (std::size_t i = 0; i < bytes; i += 3)
+            std::swap(states[i], states[i + 2]);
+        std::uint8_t* p = fore.scanLine(y);
+        std::memcpy(p, colour.data(), bytes);
+        AddRandomRow(p, states.data(), n, n / 2, bytes);
     }
 }
 
 void TAAFontEx::AddNoise(int n) {
-    TBitmap* fore = Blend()->ForeBmp();
-    const int bytes = fore->Width() * 3, half = n / 2;
-    std::vector<std::uint32_t> states(static_cast<std::size_t>(bytes));
+    QImage& fore = Blend()->ForeBmp()->Image();
+    const auto bytes = static_cast<std::size_t>(fore.width()) * 3;
+    std::vector<std::uint32_t> states(bytes);
     TRandomRun random;
-    for (int y = 0; y < fore->Height(); ++y) {
+    for (int y = 0; y < fore.height(); ++y) {
         // One draw per byte, in memory order.
-        random.States(states.data(), bytes);
-        std::uint8_t* p = fore->ScanLine(y);
-        for (int i = 0; i < bytes; ++i)
-            p[i] =
-                Clamp255(p[i] + TRandomRun::Range(states[static_cast<std::size_t>(i)], n) - half);
+        random.States(states.data(), static_cast<int>(bytes));
+        AddRandomRow(fore.scanLine(y), states.data(), n, n / 2, bytes);
     }
 }
 
@@ -245,8 +265,19 @@ void TAAFontEx::FillTexture() {
     TBitmap* fore = Blend()->ForeBmp();
     if (!Canvas() || !t.Enabled() || !graphic || fore->Empty())
         return;
-    TCanvas* c = fore->Canvas();
-    const TRect whole = Rect(0, 0, fore->Width(), fore->Height());
+    // At a pixel ratio the texture keeps its size in the surface's units: it is laid out on a
+    // bitmap of that size and stretched onto the device pixels.
+    const double ratio = Mask()->PixelRatio();
+    TBitmap logical;
+    TBitmap* target = fore;
+    if (ratio != 1) {
+        logical.SetPixelFormat(pf24bit);
+        logical.SetSize(std::max(1, static_cast<int>(std::ceil(fore->Width() / ratio))),
+                        std::max(1, static_cast<int>(std::ceil(fore->Height() / ratio))));
+        target = &logical;
+    }
+    TCanvas* c = target->Canvas();
+    const TRect whole = Rect(0, 0, target->Width(), target->Height());
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(Canvas()->Font()->Color());
     c->FillRect(whole);
@@ -258,11 +289,13 @@ void TAAFontEx::FillTexture() {
         DrawStretched(c, whole, graphic, c->Font()->Color());
         break;
     case tmCenter:
-        c->Draw((fore->Width() - graphic->Width()) / 2, (fore->Height() - graphic->Height()) / 2,
-                graphic);
+        c->Draw((target->Width() - graphic->Width()) / 2,
+                (target->Height() - graphic->Height()) / 2, graphic);
         break;
     case tmNormal:
         c->Draw(0, 0, graphic);
         break;
     }
+    if (target != fore)
+        fore->Canvas()->StretchDraw(Rect(0, 0, fore->Width(), fore->Height()), target);
 }

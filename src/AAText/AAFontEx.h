@@ -19,7 +19,8 @@ class TAAFontEx : public TAAFont {
 
     // The whole drawn box: the text at the effect's angle plus the shadow's offsets.
     TSize TextExtent(const QString& text) override;
-    // Draws text with every effect, the drawn box's top-left at (x, y).
+    // Draws text with every effect, the drawn box's top-left at (x, y). On a surface of more
+    // device pixels per unit (its PixelRatio) the text is drawn at device pixels.
     void TextOut(int x, int y, const QString& text);
     // Where the shadow and the text lie inside the drawn box.
     TPoint GetShadowPoint() const;

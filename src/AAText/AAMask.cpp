@@ -1,6 +1,8 @@
 #include "AAText/AAMask.h"
 
 #include "AAText/AAFont.h"
+#include "AAText/GlyphCache.h"
+#include "AAText/PixelRows.h"
 #include "Platform/Bitmap.h"
 #include "Platform/Exceptions.h"
 #include "Platform/Random.h"
@@ -44,15 +46,21 @@ TSize RotateExtent(TSize size, double theta, TPoint& offset) {
 
 namespace {
 
-// The surface font enlarged by scale. Without supersampling the text is aliased (pure 0 and
-// 255); at a larger scale the rasteriser's own edge coverage refines the block averages, and
-// it is also the much faster glyph path.
-TLogFont EnlargedFont(const TFont& font, int scale) {
+// The surface font enlarged by scale (and by a pixel ratio, rounded toward the smaller font so
+// that the text never outgrows the box measured at ratio 1). Without supersampling the text is
+// aliased (pure 0 and 255); at a larger scale the rasteriser's own edge coverage refines the
+// block averages, and it is also the much faster glyph path.
+TLogFont EnlargedFont(const TFont& font, int scale, double ratio) {
     TLogFont log = font.LogFont();
     if (log.Height == 0)
         log.Height = -font.PixelSize();
-    log.Height *= scale;
-    log.Width *= scale;
+    if (ratio == 1) {
+        log.Height *= scale;
+        log.Width *= scale;
+    } else {
+        log.Height = static_cast<int>(std::trunc(log.Height * scale * ratio));
+        log.Width = static_cast<int>(std::trunc(log.Width * scale * ratio));
+    }
     log.Quality = scale > 1 ? fqAntialiased : fqNonAntialiased;
     return log;
 }
@@ -111,9 +119,18 @@ TSize TAAMask::MeasureText(const QString& text, TPoint& offset) {
     if (!canvas)
         return size;
     const TFont& surfaceFont = *canvas->Font();
-    FMeasureFont.SetLogFont(EnlargedFont(surfaceFont, FScale));
+    FMeasureFont.SetLogFont(EnlargedFont(surfaceFont, FScale, FPixelRatio));
     const double theta = EscapementAngle(surfaceFont.LogFont());
-    const TSize extent = TextExtentOf(FMeasureFont, text);
+    // A text is measured on the layout that drawing it then uses (the metrics' own measure for
+    // an empty text and for one that holds the separator of alternative texts).
+    TSize extent;
+    if (!text.isEmpty() && !text.contains(QChar(0x9C))) {
+        if (!FGlyphs)
+            FGlyphs = std::make_unique<TGlyphCache>();
+        extent = FGlyphs->Extent(FMeasureFont.ToQFont(), text);
+    } else {
+        extent = TextExtentOf(FMeasureFont, text);
+    }
     size.cx = (extent.cx + FScale - 1) / FScale;
     size.cy = (extent.cy + FScale - 1) / FScale;
     if (surfaceFont.LogFont().Italic && !text.isEmpty()) {
@@ -134,20 +151,47 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
     TCanvas* canvas = FAAFont ? FAAFont->Canvas() : nullptr;
     if (!canvas)
         return;
+    FWidth = std::max(size.cx, 0);
+    FHeight = std::max(size.cy, 0);
+    FBytesPerLine = (FWidth + 3) / 4 * 4;
+    FMaskBuf.resize(static_cast<std::size_t>(FBytesPerLine) * FHeight);
+    const TLogFont enlarged = EnlargedFont(*canvas->Font(), FScale, FPixelRatio);
+    if (enlarged.Escapement == 0 && !enlarged.Underline && !enlarged.StrikeOut)
+        DrawFromGlyphs(text, enlarged, origin);
+    else
+        DrawByPainter(text, enlarged, origin);
+}
+
+void TAAMask::DrawFromGlyphs(const QString& text, const TLogFont& enlarged, TPoint origin) {
+    if (!FGlyphs)
+        FGlyphs = std::make_unique<TGlyphCache>();
+    FGrayBytesPerLine = (FWidth * FScale + 3) / 4 * 4;
+    FSums.assign(static_cast<std::size_t>(FWidth) * FHeight, 0);
+    FMeasureFont.SetLogFont(enlarged);
+    FGlyphs->AddText(FMeasureFont.ToQFont(), text, origin.X * FScale, origin.Y * FScale, FQuality,
+                     FWidth, FHeight, FSums.data());
+    // The block sums are the reduction's before its final division.
+    const int shift = FQuality == aqHigh ? 4 : FQuality == aqNormal ? 3 : FQuality == aqLow ? 2 : 0;
+    for (int y = 0; y < FHeight; ++y)
+        ShiftRow(ScanLineOf(y, FMaskBuf.data()),
+                 FSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth, shift,
+                 static_cast<std::size_t>(FWidth));
+}
+
+void TAAMask::DrawByPainter(const QString& text, const TLogFont& enlarged, TPoint origin) {
+    TCanvas* canvas = FAAFont->Canvas();
     // The work pixels are 32-bit: the raster engine blits glyphs straight into that format,
     // while 8-bit targets take a slow span-by-span path. White on black keeps all three
     // channels equal, so the blue byte is the gray level. The work bitmap is kept between
     // calls and only grows, so a repeated caption allocates nothing.
     if (!FGrayBmp)
         FGrayBmp = std::make_unique<TBitmap>(0, 0, pfDevice);
-    FWidth = std::max(size.cx, 0);
-    FHeight = std::max(size.cy, 0);
     FGrayBmp->SetSize(std::max(FGrayBmp->Width(), FWidth * FScale),
                       std::max(FGrayBmp->Height(), FHeight * FScale));
 
     if (!FGrayBmp->Empty()) {
         TCanvas* gray = FGrayBmp->Canvas();
-        gray->Font()->SetLogFont(EnlargedFont(*canvas->Font(), FScale));
+        gray->Font()->SetLogFont(enlarged);
         gray->Font()->SetColor(clWhite);
         gray->Brush()->SetStyle(bsSolid);
         gray->Brush()->SetColor(clBlack);
@@ -162,10 +206,9 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
         }
         gray->TextOut(x, y, text);
     }
-
     FGrayBytesPerLine = (FGrayBmp->Width() + 3) / 4 * 4;
-    FBytesPerLine = (FWidth + 3) / 4 * 4;
-    FMaskBuf.resize(static_cast<std::size_t>(FBytesPerLine) * FHeight);
+    if (FGrayBmp->Empty())
+        return;
 
     // Each Scale x Scale block of work pixels (gray level = coverage) becomes one mask byte.
     constexpr int P = 4; // bytes per work pixel
@@ -237,41 +280,33 @@ void TAAMask::Outline() {
 void TAAMask::Blur(int strength) {
     if (FWidth <= 0 || FHeight <= 0)
         return;
-    const auto t = static_cast<std::uint8_t>(RoundEven(strength * 255 / 100.0));
-    std::vector<std::uint8_t> copy(FMaskBuf);
-    // Sums of five clamped columns per pixel (a sliding window along the row), then of five
-    // clamped rows of those sums: the same 25 samples as the 5 x 5 window.
-    std::vector<int> rowSums(static_cast<std::size_t>(FWidth) * FHeight);
-    const int last = FWidth - 1;
+    const int t = static_cast<std::uint8_t>(RoundEven(strength * 255 / 100.0));
+    // Sums of five clamped columns per pixel, then of five clamped rows of those sums: the same
+    // 25 samples as the 5 x 5 window. Every mask byte is written once, after the sums of its
+    // own row were taken, so the sums need no copy of the mask.
+    const int w = FWidth, last = w - 1;
+    FBlurSums.resize(static_cast<std::size_t>(w) * FHeight);
     for (int y = 0; y < FHeight; ++y) {
-        const std::uint8_t* src = ScanLineOf(y, copy.data());
-        int* out = rowSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth;
-        int sum = 0;
-        for (int k = -2; k <= 2; ++k)
-            sum += src[std::clamp(k, 0, last)];
-        out[0] = sum;
-        for (int x = 1; x < FWidth; ++x) {
-            sum += src[std::min(x + 2, last)] - src[std::max(x - 3, 0)];
-            out[x] = sum;
-        }
+        const std::uint8_t* src = ScanLineOf(y, FMaskBuf.data());
+        std::uint16_t* out = FBlurSums.data() + static_cast<std::ptrdiff_t>(y) * w;
+        auto at = [&](int x) { return src[std::clamp(x, 0, last)]; };
+        const int inner0 = std::min(2, w), inner1 = std::max(inner0, w - 2);
+        for (int x = 0; x < inner0; ++x)
+            out[x] =
+                static_cast<std::uint16_t>(at(x - 2) + at(x - 1) + at(x) + at(x + 1) + at(x + 2));
+        for (int x = inner0; x < inner1; ++x)
+            out[x] = static_cast<std::uint16_t>(src[x - 2] + src[x - 1] + src[x] + src[x + 1] +
+                                                src[x + 2]);
+        for (int x = inner1; x < w; ++x)
+            out[x] =
+                static_cast<std::uint16_t>(at(x - 2) + at(x - 1) + at(x) + at(x + 1) + at(x + 2));
     }
     for (int y = 0; y < FHeight; ++y) {
-        const int* rows[5];
+        const std::uint16_t* r[5];
         for (int k = 0; k < 5; ++k)
-            rows[k] = rowSums.data() +
-                      static_cast<std::ptrdiff_t>(std::clamp(y + k - 2, 0, FHeight - 1)) * FWidth;
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
-        for (int x = 0; x < FWidth; ++x) {
-            const int sum = rows[0][x] + rows[1][x] + rows[2][x] + rows[3][x] + rows[4][x];
-            // Round(sum / 25): 25 is odd, so a remainder is never exactly a half.
-            const int n = (sum + 12) / 25;
-            if (t == 255) {
-                dst[x] = static_cast<std::uint8_t>(n);
-            } else {
-                const int p = dst[x];
-                dst[x] = static_cast<std::uint8_t>(p + (((n - p) * t) >> 8));
-            }
-        }
+            r[k] = FBlurSums.data() +
+                   static_cast<std::ptrdiff_t>(std::clamp(y + k - 2, 0, FHeight - 1)) * w;
+        BlurRow(ScanLineOf(y, FMaskBuf.data()), r, t, static_cast<std::size_t>(w));
     }
 }
 

@@ -13,6 +13,7 @@
 
 class TAAFont;
 class TBitmap;
+class TGlyphCache;
 
 // The supersampling factor of a quality: 4, 3, 2, 1.
 int ScaleOf(TAAQuality quality);
@@ -34,6 +35,10 @@ class TAAMask : public TPersistent {
 
     TAAQuality Quality() const { return FQuality; }
     void SetQuality(TAAQuality quality);
+    // Device pixels per pixel of the surface font: texts are measured and drawn that much
+    // larger, for a screen of more device pixels per unit (1 by default).
+    double PixelRatio() const { return FPixelRatio; }
+    void SetPixelRatio(double ratio) { FPixelRatio = ratio > 0 ? ratio : 1; }
     int Scale() const { return FScale; }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
@@ -71,7 +76,16 @@ class TAAMask : public TPersistent {
     // Sets a blank (all 0) mask of the given size, for building coverage directly.
     void SetSize(int width, int height);
 
+    // The enlarged glyphs kept for this mask's texts (none before the first text); freed with
+    // the mask.
+    TGlyphCache* GlyphCache() const { return FGlyphs.get(); }
+
   private:
+    // Upright text without underline or strike-out: put together from kept glyphs.
+    void DrawFromGlyphs(const QString& text, const TLogFont& enlarged, TPoint origin);
+    // Any other text: drawn whole at Scale times its size on the work bitmap and reduced.
+    void DrawByPainter(const QString& text, const TLogFont& enlarged, TPoint origin);
+
     TAAQuality FQuality = aqNormal;
     std::vector<std::uint8_t> FMaskBuf;
     int FHeight = 0;
@@ -79,7 +93,11 @@ class TAAMask : public TPersistent {
     int FGrayBytesPerLine = 0;
     int FBytesPerLine = 0;
     int FScale = 3;
+    double FPixelRatio = 1;
     TAAFont* FAAFont = nullptr;
     std::unique_ptr<TBitmap> FGrayBmp;
     TFont FMeasureFont; // the enlarged font, kept so its metrics are reused
+    std::unique_ptr<TGlyphCache> FGlyphs;
+    std::vector<std::uint16_t> FSums;     // block sums of the glyph path, before the final shift
+    std::vector<std::uint16_t> FBlurSums; // five-column sums of the blur
 };

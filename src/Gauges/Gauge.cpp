@@ -383,28 +383,48 @@ void TGauge::DrawNeedle(QImage& image, const TPaintRect& r) const {
            RoundEven((r.Bottom - 1) * (1 - std::sin(angle))), fore);
 }
 
-void TGauge::DrawPercentText(QImage& image, const TPaintRect& r) const {
+void TGauge::DrawPercentText(QImage& image, const TPaintRect& r, double ratio) const {
     TBltBitmap text;
     text.MakeLike(image);
-    FillBlack(text);
+    FillRect(text, 0, 0, image.width(), image.height(), Black);
     const QString s = QString::asprintf("%d%%", CurrentPercent());
     // Pure white glyphs, so that the exclusive-or inverts exactly the pixels under them.
     QFont f = font();
     f.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics metrics(f, &text);
+    const int x = (r.Right - r.Left + 1 - metrics.horizontalAdvance(s)) / 2;
+    const int y = (r.Bottom - r.Top + 1 - metrics.height()) / 2;
+    QRect clip(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    QPoint baseline(x, y + metrics.ascent());
+    if (ratio != 1) {
+        // On a denser screen the text is set at device pixels in a font as many times larger,
+        // at the place the control's own units give it.
+        if (f.pixelSize() > 0)
+            f.setPixelSize(std::max(1, int(std::lround(f.pixelSize() * ratio))));
+        else
+            f.setPointSizeF(f.pointSizeF() * ratio);
+        const QFontMetrics device(f, &text);
+        baseline =
+            QPoint(int(std::lround(x * ratio)), int(std::lround(y * ratio)) + device.ascent());
+        clip = QRect(
+            QPoint(int(std::lround(r.Left * ratio)), int(std::lround(r.Top * ratio))),
+            QPoint(int(std::lround(r.Right * ratio)) - 1, int(std::lround(r.Bottom * ratio)) - 1));
+    }
     {
         QPainter p(&text);
         p.setFont(f);
-        const QFontMetrics metrics(f, &text);
-        const int x = (r.Right - r.Left + 1 - metrics.horizontalAdvance(s)) / 2;
-        const int y = (r.Bottom - r.Top + 1 - metrics.height()) / 2;
-        p.setClipRect(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top));
+        p.setClipRect(clip);
         p.setPen(Qt::white);
-        p.drawText(QPoint(x, y + metrics.ascent()), s);
+        p.drawText(baseline, s);
     }
     XorInto(image, text);
 }
 
 QImage TGauge::PaintFrame() const {
+    return PaintFrame(1);
+}
+
+QImage TGauge::PaintFrame(double ratio) const {
     if (width() <= 0 || height() <= 0)
         return QImage();
     QImage frame(width(), height(), QImage::Format_RGB32);
@@ -434,17 +454,14 @@ QImage TGauge::PaintFrame() const {
         // On the black frame this leaves the kind picture, and the border stays black.
         XorInto(frame, kind);
     }
+    if (ratio > 0 && ratio != 1) {
+        // The picture is laid out in the control's units and each of its pixels covers the
+        // device pixels under it; the text is then set at device pixels.
+        frame = frame.scaled(int(std::ceil(width() * ratio - 1e-9)),
+                             int(std::ceil(height() * ratio - 1e-9)), Qt::IgnoreAspectRatio,
+                             Qt::FastTransformation);
+    }
     if (FShowText)
-        DrawPercentText(frame, r);
+        DrawPercentText(frame, r, ratio > 0 ? ratio : 1);
     return frame;
-}
-
-void TGauge::paintEvent(QPaintEvent*) {
-    const QImage frame = PaintFrame();
-    if (frame.isNull())
-        return;
-    QPainter p(this);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, frame);
-    ++FPaintCount;
 }

@@ -105,6 +105,9 @@ class TGauge : public QWidget {
 
     // The picture one paint puts on screen (Width x Height, 32-bit RGB).
     QImage PaintFrame() const;
+    // The same for a screen of ratio device pixels per unit: the picture covers the control's
+    // box in device pixels and the percentage text is set at device pixels.
+    QImage PaintFrame(double ratio) const;
     // Number of paints that reached the screen; lets tests count repaints.
     int PaintCount() const { return FPaintCount; }
 
@@ -122,7 +125,7 @@ class TGauge : public QWidget {
     void DrawBar(QImage& image, const TPaintRect& r) const;
     void DrawPie(QImage& image, const TPaintRect& r) const;
     void DrawNeedle(QImage& image, const TPaintRect& r) const;
-    void DrawPercentText(QImage& image, const TPaintRect& r) const;
+    void DrawPercentText(QImage& image, const TPaintRect& r, double ratio) const;
 
     QColor BackQColor() const;
     QColor ColorQColor() const;

@@ -132,6 +132,16 @@ void TCanvas::Changed() {
         FOnChange();
 }
 
+namespace {
+
+// A painter's device transform when it only scales evenly and moves: what a widget's painter
+// has on any screen.
+bool Upright(const QTransform& t) {
+    return t.type() <= QTransform::TxScale && t.m11() > 0 && qFuzzyCompare(t.m11(), t.m22());
+}
+
+} // namespace
+
 QImage* TCanvas::Pixels(QPoint* origin) {
     if (origin)
         *origin = QPoint();
@@ -141,14 +151,64 @@ QImage* TCanvas::Pixels(QPoint* origin) {
         // A widget's painter is redirected into the backing store's image.
         QPaintDevice* device = FExternal->paintEngine()->paintDevice();
         const QTransform t = FExternal->deviceTransform();
-        if (device && device->devType() == QInternal::Image &&
-            t.type() <= QTransform::TxTranslate) {
+        if (device && device->devType() == QInternal::Image && Upright(t)) {
             if (origin)
                 *origin = QPoint(qRound(t.dx()), qRound(t.dy()));
             return static_cast<QImage*>(device);
         }
     }
     return nullptr;
+}
+
+double TCanvas::PixelRatio() {
+    if (FBitmap || !FExternal || !FExternal->isActive())
+        return FPixelRatio;
+    const QTransform t = FExternal->deviceTransform();
+    return Upright(t) ? t.m11() : 1.0;
+}
+
+void TCanvas::PutPixels(int x, int y, const QImage& image, bool blend) {
+    if (image.isNull())
+        return;
+    if (FBitmap && !blend && !FBitmap->FImage.isNull()) {
+        // A bitmap takes the rows as they are.
+        QImage& dst = FBitmap->Image();
+        const QImage src =
+            image.format() == dst.format() ? image : image.convertToFormat(dst.format());
+        const QRect r = QRect(x, y, src.width(), src.height()).intersected(dst.rect());
+        if (r.isEmpty())
+            return;
+        const int bpp = dst.depth() / 8;
+        std::uint8_t* to = dst.bits();
+        const auto toStride = static_cast<std::ptrdiff_t>(dst.bytesPerLine());
+        const auto fromStride = static_cast<std::ptrdiff_t>(src.bytesPerLine());
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            std::memcpy(to + row * toStride + r.left() * bpp,
+                        src.constBits() + (row - y) * fromStride + (r.left() - x) * bpp,
+                        static_cast<std::size_t>(r.width() * bpp));
+        Changed();
+        return;
+    }
+    QPainter* p = Painter();
+    if (!p)
+        return;
+    // Undo the painter's scaling for this one image, so that each of its pixels lands on one
+    // device pixel: the world transform that makes the device transform a plain move.
+    const QTransform device = p->deviceTransform();
+    QPointF at(x, y);
+    p->save();
+    if (device.type() > QTransform::TxTranslate && device.isInvertible()) {
+        const QTransform target =
+            QTransform::fromTranslate(qRound(device.dx()) + x, qRound(device.dy()) + y);
+        p->setWorldTransform(target * device.inverted() * p->worldTransform());
+        at = QPointF(0, 0);
+    }
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->setCompositionMode(blend ? QPainter::CompositionMode_SourceOver
+                                : QPainter::CompositionMode_Source);
+    p->drawImage(at, image);
+    p->restore();
+    Changed();
 }
 
 int TCanvas::Width() {
@@ -258,7 +318,9 @@ void TCanvas::FillRect(const TRect& rect) {
             img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32) {
             // One row is built pixel by pixel, the others are copies of it.
             const auto bytes = static_cast<std::size_t>(r.width() * bpp);
-            std::uint8_t* first = img.scanLine(r.top()) + r.left() * bpp;
+            std::uint8_t* bits = img.bits();
+            const auto stride = static_cast<std::ptrdiff_t>(img.bytesPerLine());
+            std::uint8_t* first = bits + r.top() * stride + r.left() * bpp;
             if (bpp == 1) {
                 std::memset(first, px[0], bytes);
             } else if (bpp == 4) {
@@ -273,7 +335,7 @@ void TCanvas::FillRect(const TRect& rect) {
                 }
             }
             for (int y = r.top() + 1; y <= r.bottom(); ++y)
-                std::memcpy(img.scanLine(y) + r.left() * bpp, first, bytes);
+                std::memcpy(bits + y * stride + r.left() * bpp, first, bytes);
             Changed();
             return;
         }
@@ -449,11 +511,15 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
         }
         w = std::min({w, src->width() - sx, dst.width() - dx});
         if (w > 0) {
+            std::uint8_t* to = dst.bits();
+            const std::uint8_t* from = src->constBits();
+            const auto toStride = static_cast<std::ptrdiff_t>(dst.bytesPerLine());
+            const auto fromStride = static_cast<std::ptrdiff_t>(src->bytesPerLine());
             for (int r = 0; r < sr.height(); ++r) {
                 const int sy = sr.y() + r, dy = dest.Top + r;
                 if (sy < 0 || sy >= src->height() || dy < 0 || dy >= dst.height())
                     continue;
-                std::memcpy(dst.scanLine(dy) + dx * bpp, src->constScanLine(sy) + sx * bpp,
+                std::memcpy(to + dy * toStride + dx * bpp, from + sy * fromStride + sx * bpp,
                             static_cast<std::size_t>(w * bpp));
             }
         }

@@ -169,8 +169,18 @@ class TCanvas {
     int Width();
     int Height();
     // The pixels behind the surface and where surface (0, 0) lies in them, or null when the
-    // painter's device cannot be read.
+    // painter's device cannot be read. On a painter that scales (a screen of more device pixels
+    // per unit) these are the device's pixels: read them in device pixels from the origin.
     QImage* Pixels(QPoint* origin = nullptr);
+    // Device pixels per unit of the surface's coordinates: a painter's scale (the screen's
+    // device pixel ratio while a widget paints), or what the owner of a bitmap set for the
+    // screen its pixels are meant for (1 by default; bitmaps themselves never scale).
+    double PixelRatio();
+    void SetPixelRatio(double ratio) { FPixelRatio = ratio > 0 ? ratio : 1; }
+    // Puts image onto the surface pixel for device pixel, its top-left x, y device pixels from
+    // the surface's origin: a plain copy, or with blend drawn over what is there by its alpha.
+    // Cut by the surface and by a painter's clip.
+    void PutPixels(int x, int y, const QImage& image, bool blend = false);
     // The painter drawing on the surface, begun when needed.
     QPainter* Painter();
     // Ends a painter the surface began itself, so its pixels can be touched directly.
@@ -194,5 +204,6 @@ class TCanvas {
     TPen FPen;
     TCopyMode FCopyMode = cmSrcCopy;
     TPoint FPenPos;
+    double FPixelRatio = 1;
     std::function<void()> FOnChange;
 };

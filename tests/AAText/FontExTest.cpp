@@ -353,3 +353,48 @@ TEST(AAFontEx, RendersACaptionWithEffectsToAPicture) {
             inked += PixelAt(bmp, x, y).B < 150;
     EXPECT_GT(inked, 200);
 }
+
+TEST(AAFontEx, DenserSurfaceDrawsWhatATwiceAsLargeFontDrawsAtDoubledPlaces) {
+    // A surface of 2 device pixels per unit: the text, its shadow and every position grow by 2,
+    // exactly as the same caption in a font of twice the height at doubled coordinates.
+    auto draw = [](double ratio, int height, int x, int y, int offset) {
+        auto bmp = std::make_unique<TBitmap>(200, 80, pf24bit);
+        TCanvas* c = bmp->Canvas();
+        c->Brush()->SetColor(RGB(240, 240, 230));
+        c->FillRect(Rect(0, 0, 200, 80));
+        c->Brush()->SetStyle(bsClear);
+        c->Font()->SetHeight(height);
+        c->Font()->SetColor(clNavy);
+        c->SetPixelRatio(ratio);
+        TAAFontEx font(c);
+        font.Effect()->Shadow().SetEnabled(true);
+        font.Effect()->Shadow().SetOffsetX(static_cast<std::int8_t>(offset));
+        font.Effect()->Shadow().SetOffsetY(static_cast<std::int8_t>(-offset));
+        font.Effect()->SetBlur(20);
+        font.TextOut(x, y, QStringLiteral("Ag發"));
+        // Measuring stays in the surface's units.
+        EXPECT_EQ(font.TextExtent(QStringLiteral("Ag發")).cy,
+                  font.Mask()->TextSize(QStringLiteral("Ag發")).cy + std::abs(offset));
+        return bmp;
+    };
+    const auto denser = draw(2, -14, 5, 4, 2);
+    const auto larger = draw(1, -28, 10, 8, 4);
+    EXPECT_EQ(denser->Image(), larger->Image());
+    // At 1.5 the font is the largest whole work size within 1.5 times: never larger than the
+    // box measured at 1.
+    const auto between = draw(1.5, -14, 0, 0, 0);
+    int right = 0, bottom = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (PixelAt(*between, x, y).R < 200) {
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+    TBitmap plain(4, 4, pf24bit);
+    plain.Canvas()->Font()->SetHeight(-14);
+    TAAFontEx measure(plain.Canvas());
+    const TSize box = measure.TextExtent(QStringLiteral("Ag發"));
+    EXPECT_GT(right, box.cx * 1.5 * 0.8);
+    EXPECT_LT(right, box.cx * 1.5);
+    EXPECT_LT(bottom, box.cy * 1.5);
+}
