@@ -122,6 +122,7 @@ void TForm1::FormDestroy() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A job still running sees this at its next line and ends; no timer fires any more.
     FClosing = true;
+    FWaitCancel.Cancel();
     Timer1->SetEnabled(false);
     QWidget::closeEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
+#include "Platform/Events.h"
 #include "Platform/Timer.h"
 #include "SerialDriver/SerialDriver.h"
 #include "ui_Form1.h"
@@ -77,6 +78,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void SizeToContents();
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
+    void PauseBetweenRepetitions();
     // True once the window was closed: a running job stops at its next line.
     bool Closing() const { return FClosing; }
 
@@ -84,4 +86,6 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     QString FPortName;
     std::uint8_t FTimerCount = 0;
     bool FClosing = false;
+    // Cancelled when the window is asked to close: every wait of a job ends at once.
+    TWaitCancel FWaitCancel;
 };

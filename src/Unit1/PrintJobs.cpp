@@ -88,11 +88,17 @@ void TForm1::Button12Click() {
         Button6Click();
         if (Closing())
             return;
-        Sleep(NumEdit_delay->AsInteger());
-        ProcessMessages();
+        PauseBetweenRepetitions();
         if (Closing())
             return;
     }
+}
+
+void TForm1::PauseBetweenRepetitions() {
+    // The window stays drawn and closable; clicks and keys wait until the pause is over.
+    if (Pause(NumEdit_delay->AsInteger(), &FWaitCancel) == weCancelled)
+        return;
+    ProcessMessages();
 }
 
 void TForm1::Button10Click() {
@@ -102,8 +108,7 @@ void TForm1::Button10Click() {
         if (Closing())
             return;
         ExecCommand(QStringLiteral("切紙"));
-        Sleep(NumEdit_delay->AsInteger());
-        ProcessMessages();
+        PauseBetweenRepetitions();
         if (Closing())
             return;
     }

@@ -3,7 +3,9 @@
 #include "Platform/Application.h"
 #include "Platform/Strings.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 
 namespace {
 std::vector<std::string> SplitAfter(const std::string& s, char sep) {
@@ -171,4 +173,22 @@ TEST_F(FormTest, WindowRendersToPng) {
     QImage shot = form().grab().toImage();
     EXPECT_EQ(shot.size(), form().size());
     EXPECT_TRUE(shot.save(QStringLiteral(VEMIX_BUILD_DIR "/Form1.png")));
+}
+
+TEST_F(FormTest, ACloseDuringALongPauseEndsTheJobAtOnceAndNothingMoreIsSent) {
+    Lpt1AsFifo();
+    Port(4);
+    form().show();
+    form().NumEdit_Page->setText("3");
+    form().NumEdit_delay->setText("60000");
+    QElapsedTimer clock;
+    QTimer::singleShot(300, [&] {
+        clock.start();
+        form().close();
+    });
+    form().Button12Click();
+    EXPECT_LT(clock.elapsed(), 200);
+    std::string paper = DrainFifo();
+    EXPECT_EQ(std::count(paper.begin(), paper.end(), '\x0C'), 1);
+    EXPECT_TRUE(rec_.Texts().isEmpty());
 }
