@@ -1,5 +1,6 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
+#include "Commands/CommandTable.h"
 #include "Platform/Events.h"
 #include "Platform/Timer.h"
 #include "SerialDriver/SerialDriver.h"
@@ -79,6 +80,9 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
     void PauseBetweenRepetitions();
+    // The selected set's code for a word, or nullptr after the not-supported message.
+    const TCommandCode* SupportedCode(TCommandWord word);
+    std::string Build(TCommandWord word, std::int32_t count = 0);
     // True once the window was closed: a running job stops at its next line.
     bool Closing() const { return FClosing; }
 
