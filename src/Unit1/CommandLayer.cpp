@@ -65,6 +65,7 @@ std::string TForm1::Build(TCommandWord word, std::int32_t count) {
 }
 
 void TForm1::ExecCommand(const QString& word) {
+    TJob job(*this);
     ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
     std::string data;
     const std::optional<TCommandWord> found = CommandWordOf(word);
@@ -97,6 +98,7 @@ void TForm1::ExecCommand(const QString& word) {
 }
 
 void TForm1::Button9Click() {
+    TJob job(*this);
     ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
     // The memo's lines joined by CR LF, printed as one line.
     QString text = Memo2->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));

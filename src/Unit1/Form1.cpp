@@ -20,7 +20,9 @@ QString Short(const QString& text) {
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
+    : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)),
+      FPorts(std::make_unique<TPortRegistry>(*SerialDriver1, &FWaitCancel)) {
+    FPorts->Apply(TPortSettings::Load());
     // Properties set from the form file are accepted whatever their order; the label renders
     // once, when the window's colour and fonts are in place.
     auto loading = std::make_unique<TFormLoading>();

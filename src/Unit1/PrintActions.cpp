@@ -2,5 +2,6 @@
 #include "Unit1/Form1.h"
 
 void TForm1::RadioGroup_ESC_SPClick() {
+    TJob job(*this);
     SendToPort(EncodeCommand(FontCommand(), RadioGroup_ESC_SP->ItemIndex()));
 }
