@@ -56,7 +56,7 @@ void TForm1::ApplyFonts() {
     big5.setPixelSize(15);
     for (QWidget* w : std::initializer_list<QWidget*>{
              Button1, Button2, Button3, Button5, Button6, Button12, Button8, Button_CUT, Button10,
-             NumEdit_delay, NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
+             Button_PortSettings, NumEdit_delay, NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
         w->setFont(big5);
     QFont ming(QStringLiteral("細明體"));
     ming.setPixelSize(15);
@@ -95,6 +95,7 @@ void TForm1::WireEvents() {
     on(Button11, &TForm1::Button11Click);
     on(Button12, &TForm1::Button12Click);
     on(Button_CUT, &TForm1::Button_CUTClick);
+    on(Button_PortSettings, &TForm1::Button_PortSettingsClick);
     // Radio groups run their handlers guarded themselves.
     RadioGroup_Command->SetOnClick([this] { RadioGroup_CommandClick(); });
     RadioGroup_Port->SetOnClick([this] { RadioGroup_PortClick(); });

@@ -46,6 +46,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void SendToLpt(const std::string& data);
     void SendToNet(const std::string& data);
     void Button7Click();
+    // Opens "連接埠設定" to choose the device of each port.
+    void Button_PortSettingsClick();
 
     // Print actions
     void Button1Click() { ExecCommand(QStringLiteral("列印")); }

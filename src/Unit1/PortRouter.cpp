@@ -6,6 +6,7 @@
 #include "Platform/Events.h"
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
+#include "Unit1/PortSettingsDialog.h"
 
 #include <cstdio>
 
@@ -127,6 +128,11 @@ void TForm1::SendToNet(const std::string& data) {
         PortError(FPortName + QStringLiteral(" 元件,傳送命令異常！"));
     Trace(port);
     port.Close();
+}
+
+void TForm1::Button_PortSettingsClick() {
+    TPortSettingsDialog dialog(*FPorts, this);
+    dialog.exec();
 }
 
 void TForm1::Button7Click() {
