@@ -1,6 +1,8 @@
 #include "Platform/Events.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <poll.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -38,10 +41,92 @@ long long MsUntil(Clock::time_point deadline) {
     return std::max<long long>(0, left.count());
 }
 
-// Runs the window system's events, except user input, until `done` says so, the deadline
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Keyboard and mouse input that arrives while a wait runs is held, in order, and handed back
+// to its window when the outermost wait ends. The window system's own queue cannot do this:
+// it counts a request to close a window as input too, and that request must get through.
+class TInputHold : public QObject {
+  public:
+    TInputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TInputHold() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        // Posted events keep their order and run at the next ProcessMessages.
+        for (Held& h : FHeld)
+            if (h.window)
+                QCoreApplication::postEvent(h.window, h.event.release());
+    }
+    TInputHold(const TInputHold&) = delete;
+    TInputHold& operator=(const TInputHold&) = delete;
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        // Input enters through its window; the window hands it on to the widget under it.
+        if (!receiver->isWindowType() || !IsUserInput(event->type()))
+            return false;
+        FHeld.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+        return true;
+    }
+
+  private:
+    struct Held {
+        QPointer<QObject> window;
+        std::unique_ptr<QEvent> event;
+    };
+    std::vector<Held> FHeld;
+};
+
+// The hold lives as long as the outermost wait.
+class TWaitScope {
+  public:
+    TWaitScope() {
+        if (Depth()++ == 0)
+            Hold() = std::make_unique<TInputHold>();
+    }
+    ~TWaitScope() {
+        if (--Depth() == 0)
+            Hold().reset();
+    }
+    TWaitScope(const TWaitScope&) = delete;
+    TWaitScope& operator=(const TWaitScope&) = delete;
+
+  private:
+    static int& Depth() {
+        static int depth = 0;
+        return depth;
+    }
+    static std::unique_ptr<TInputHold>& Hold() {
+        static std::unique_ptr<TInputHold> hold;
+        return hold;
+    }
+};
+
+// Runs the window system's events, holding user input, until `done` says so, the deadline
 // passes or the wait is cancelled. `done` is asked after every batch of events.
 template <typename Done>
 TWaitEnd RunEvents(Clock::time_point deadline, const TWaitCancel* cancel, Done done) {
+    TWaitScope hold;
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
@@ -56,8 +141,7 @@ TWaitEnd RunEvents(Clock::time_point deadline, const TWaitCancel* cancel, Done d
         // The timer only wakes the loop; the deadline decides.
         if (!timer.isActive())
             timer.start(static_cast<int>(std::min(left, kLongestTimerMs)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                        QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

@@ -192,3 +192,29 @@ TEST_F(FormTest, ACloseDuringALongPauseEndsTheJobAtOnceAndNothingMoreIsSent) {
     EXPECT_EQ(std::count(paper.begin(), paper.end(), '\x0C'), 1);
     EXPECT_TRUE(rec_.Texts().isEmpty());
 }
+
+TEST_F(FormTest, AClickDuringThePauseTakesEffectOnlyAfterIt) {
+    Lpt1AsFifo();
+    Port(4);
+    form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
+    form().NumEdit_Page->setText("1");
+    form().NumEdit_delay->setText("600");
+    std::string duringPause;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 clickedAt = 0;
+    QTimer::singleShot(150, [&] {
+        // Through the window, as the window system delivers a click.
+        const QPoint at = form().Button2->mapTo(&form(), form().Button2->rect().center());
+        QTest::mouseClick(form().windowHandle(), Qt::LeftButton, {}, at);
+        clickedAt = clock.elapsed();
+        QTimer::singleShot(200, [&] { duringPause = DrainFifo(); });
+    });
+    form().Button12Click();
+    EXPECT_GE(clock.elapsed(), 600);
+    EXPECT_GT(clickedAt, 0);
+    // The invoice was out before the click; the click's line feed came after the pause.
+    EXPECT_EQ(duringPause.find('\x0C'), duringPause.size() - 1) << duringPause.size();
+    EXPECT_EQ(DrainFifo(), "\n");
+}
