@@ -110,3 +110,24 @@ TEST_F(FormTest, ACloseDuringAStalledParallelWriteEndsTheJobAndSendsNothingMore)
     EXPECT_TRUE(rec_.Texts().isEmpty()) << rec_.Texts().join("|").toStdString();
     EXPECT_EQ(DrainFifo().size(), filled);
 }
+
+TEST_F(FormTest, TheTimerDrivenInvoiceNeverStartsInsideAnotherLinesPortWait) {
+    Lpt1AsFifo();
+    int writer = ::open(dir_.File("lpt1").c_str(), O_WRONLY | O_NONBLOCK);
+    std::string block(4096, 'z');
+    while (::write(writer, block.data(), block.size()) > 0) {
+    }
+    ::close(writer);
+    Port(4);
+    form().LptTimeoutMs = 400;
+    // As while the timer-driven job waits between invoices and a button is pressed.
+    form().Timer1->SetInterval(5);
+    form().Timer1->SetEnabled(true);
+    form().Button2Click();
+    EXPECT_EQ(form().TimerCount(), 0);
+    EXPECT_EQ(rec_.Texts(), QStringList{QStringLiteral("LPT 元件,傳送命令異常！")});
+    // Once the line's cycle is over the timer is served again.
+    QTest::qWait(100);
+    EXPECT_EQ(form().TimerCount(), 1);
+    form().Timer1->SetEnabled(false);
+}
