@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -69,7 +71,9 @@ bool IsUserInput(QEvent::Type type) {
 // it counts a request to close a window as input too, and that request must get through.
 class TInputHold : public QObject {
   public:
-    TInputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    TInputHold() : FModalAtStart(QGuiApplication::modalWindow()) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
     ~TInputHold() override {
         QCoreApplication::instance()->removeEventFilter(this);
         // Posted events keep their order and run at the next ProcessMessages.
@@ -85,6 +89,10 @@ class TInputHold : public QObject {
         // Input enters through its window; the window hands it on to the widget under it.
         if (!receiver->isWindowType() || !IsUserInput(event->type()))
             return false;
+        // A message box that something opened during the wait must still be answerable.
+        QWindow* modal = QGuiApplication::modalWindow();
+        if (modal && modal != FModalAtStart && receiver == modal)
+            return false;
         FHeld.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
         return true;
     }
@@ -95,6 +103,7 @@ class TInputHold : public QObject {
         std::unique_ptr<QEvent> event;
     };
     std::vector<Held> FHeld;
+    QPointer<QWindow> FModalAtStart;
 };
 
 // The hold lives as long as the outermost wait.

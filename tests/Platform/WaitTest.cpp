@@ -2,8 +2,11 @@
 // and the window system's own events run meanwhile.
 #include "Platform/Events.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPaintEvent>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <fcntl.h>
@@ -116,5 +119,26 @@ TEST(WaitForFd, ReadyWhenTheDescriptorIsElseTimesOut) {
     clock.restart();
     EXPECT_EQ(WaitForFd(p.w, POLLOUT, 5000, nullptr, &revents), weReady);
     EXPECT_TRUE(revents & POLLERR);
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST(Pause, AMessageBoxOpenedDuringTheWaitStillTakesItsClick) {
+    int result = -1;
+    QTimer::singleShot(30, [&] {
+        QDialog box;
+        QPushButton ok("OK", &box);
+        ok.setGeometry(10, 10, 60, 30);
+        QObject::connect(&ok, &QPushButton::clicked, &box, &QDialog::accept);
+        // Through the box's window, as the window system delivers a click.
+        QTimer::singleShot(50, [&] {
+            QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, ok.geometry().center());
+        });
+        QTimer::singleShot(3000, &box, &QDialog::reject);
+        result = box.exec();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    Pause(200);
+    EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_LT(clock.elapsed(), 2000);
 }

@@ -193,7 +193,7 @@ cut-each-mode)
 second-start)
     start_com_printer EPSON
     start_program
-    timeout 20 env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" \
+    timeout 20 env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work/config" \
         "$bin/vemix-test" >"$work/second.txt" 2>&1 || fail "second start did not end by itself"
     wait_for 10 grep -q 'brought forward by a second start' "$work/program.err" \
         || fail "first instance was not asked to come forward"
