@@ -66,12 +66,19 @@ bool IsUserInput(QEvent::Type type) {
     }
 }
 
+// Only an application with windows has modal ones.
+QWindow* ModalWindow() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::modalWindow()
+               : nullptr;
+}
+
 // Keyboard and mouse input that arrives while a wait runs is held, in order, and handed back
 // to its window when the outermost wait ends. The window system's own queue cannot do this:
 // it counts a request to close a window as input too, and that request must get through.
 class TInputHold : public QObject {
   public:
-    TInputHold() : FModalAtStart(QGuiApplication::modalWindow()) {
+    TInputHold() : FModalAtStart(ModalWindow()) {
         QCoreApplication::instance()->installEventFilter(this);
     }
     ~TInputHold() override {
@@ -90,7 +97,7 @@ class TInputHold : public QObject {
         if (!receiver->isWindowType() || !IsUserInput(event->type()))
             return false;
         // A message box that something opened during the wait must still be answerable.
-        QWindow* modal = QGuiApplication::modalWindow();
+        QWindow* modal = ModalWindow();
         if (modal && modal != FModalAtStart && receiver == modal)
             return false;
         FHeld.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
