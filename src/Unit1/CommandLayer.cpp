@@ -1,23 +1,16 @@
 // The command layer: a command word becomes the bytes of the selected printer mode.
 #include "Unit1/Form1.h"
 
+#include "Commands/CommandTable.h"
 #include "Platform/Events.h"
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
 
 namespace {
 
-const QStringList TwoModes{"EPSON", "START"};
-const QStringList ThreeModes{"EPSON", "START", "TP-3688"};
-const QStringList CommandWords{"列印", "跳行", "跳頁", "開抽屜", "跳多行", "切紙"};
-
-std::string Bytes(std::initializer_list<unsigned char> bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// "無法判斷發票機的模式 <mode>" LF CR "<suffix>", then let queued events run.
-void ModeNotSupported(const QString& mode, const QString& suffix) {
-    ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + suffix);
+// "無法判斷發票機的模式 <mode>" LF CR "<note>", then let queued events run.
+void ModeNotSupported(const QString& mode, TCommandWord word) {
+    ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + UnsupportedNote(word));
     ProcessMessages();
 }
 
@@ -30,92 +23,69 @@ void ApplySpeed(int itemIndex, TSerialDriver& driver) {
 }
 } // namespace
 
+const TCommandCode* TForm1::SupportedCode(TCommandWord word) {
+    const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);
+    if (set && CommandCode(*set, word).Supported)
+        return &CommandCode(*set, word);
+    ModeNotSupported(FCommandMode, word);
+    return nullptr;
+}
+
 std::string TForm1::BuildPrintText(const QString& text) {
-    if (IndexOfText(TwoModes, FCommandMode) < 0) {
-        ModeNotSupported(FCommandMode, QStringLiteral(" (列印-可能會異常)！"));
+    const TCommandCode* code = SupportedCode(cwPrint);
+    if (!code)
         return {};
-    }
-    return ToAnsi(text + QChar(0x0A));
+    // The line end is converted with the text, so a code page that widens it stays whole.
+    return ToAnsi(text + FromAnsi(code->Code));
 }
 
 std::string TForm1::BuildLineFeed() {
-    switch (IndexOfText(ThreeModes, FCommandMode)) {
-    case 0:
-    case 1:
-        return "\x0A";
-    case 2:
-        return Bytes({0x1B, 0x1B, 0x4C, 0x52, 0x01});
-    }
-    ModeNotSupported(FCommandMode, QStringLiteral(" (跳行-可能會異常)！"));
-    return {};
+    return Build(cwLineFeed);
 }
 
 std::string TForm1::BuildFormFeed() {
-    if (IndexOfText(TwoModes, FCommandMode) < 0) {
-        ModeNotSupported(FCommandMode, QStringLiteral(" (跳頁-可能會異常)！"));
-        return {};
-    }
-    return "\x0C";
+    return Build(cwFormFeed);
 }
 
 std::string TForm1::BuildOpenDrawer() {
-    switch (IndexOfText(TwoModes, FCommandMode)) {
-    case 0:
-        return Bytes({0x1B, 0x70, 0x30, 0x32, 0x64});
-    case 1:
-        return "\x07";
-    }
-    ModeNotSupported(FCommandMode, QStringLiteral(" (開抽屜-可能會異常)！"));
-    return {};
+    return Build(cwOpenDrawer);
 }
 
 std::string TForm1::BuildFeedLines(std::int32_t count) {
-    const auto n = static_cast<unsigned char>(count & 0xFF);
-    switch (IndexOfText(ThreeModes, FCommandMode)) {
-    case 0:
-        return Bytes({0x1B, 0x64, n});
-    case 1:
-        return Bytes({0x1B, 0x61, n});
-    case 2:
-        return Bytes({0x1B, 0x1B, 0x4C, 0x42, n});
-    }
-    ModeNotSupported(FCommandMode, QStringLiteral(" (跳行-可能會異常)！"));
-    return {};
+    return Build(cwFeedLines, count);
 }
 
 std::string TForm1::BuildCut() {
-    switch (IndexOfText(ThreeModes, FCommandMode)) {
-    case 0:
-        return Bytes({0x1D, 0x56, 0x01});
-    case 1:
-        return Bytes({0x1B, 0x43, 0x01});
-    case 2:
-        return Bytes({0x1B, 0x1B, 0x43, 0x01});
-    }
-    ModeNotSupported(FCommandMode, QStringLiteral(" (切紙-可能會異常)！"));
-    return {};
+    return Build(cwCut);
+}
+
+std::string TForm1::Build(TCommandWord word, std::int32_t count) {
+    const TCommandCode* code = SupportedCode(word);
+    return code ? EncodeCommand(*code, count) : std::string();
 }
 
 void TForm1::ExecCommand(const QString& word) {
+    TJob job(*this);
     ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
     std::string data;
-    switch (IndexOfText(CommandWords, word)) {
-    case 0:
+    const std::optional<TCommandWord> found = CommandWordOf(word);
+    switch (found ? static_cast<int>(*found) : -1) {
+    case cwPrint:
         data = BuildPrintText(FromAnsi(ToAnsi(Edit1->text())));
         break;
-    case 1:
+    case cwLineFeed:
         data = BuildLineFeed();
         break;
-    case 2:
+    case cwFormFeed:
         data = BuildFormFeed();
         break;
-    case 3:
+    case cwOpenDrawer:
         data = BuildOpenDrawer();
         break;
-    case 4:
+    case cwFeedLines:
         data = BuildFeedLines(NumEdit_LineFeed->AsInteger());
         break;
-    case 5:
+    case cwCut:
         data = BuildCut();
         break;
     default:
@@ -128,6 +98,7 @@ void TForm1::ExecCommand(const QString& word) {
 }
 
 void TForm1::Button9Click() {
+    TJob job(*this);
     ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
     // The memo's lines joined by CR LF, printed as one line.
     QString text = Memo2->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));

@@ -23,7 +23,9 @@ QString Short(const QString& text) {
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)) {
+    : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)),
+      FPorts(std::make_unique<TPortRegistry>(*SerialDriver1, &FWaitCancel)) {
+    FPorts->Apply(TPortSettings::Load());
     // Properties set from the form file are accepted whatever their order; the label renders
     // once, when the window's colour and fonts are in place.
     auto loading = std::make_unique<TFormLoading>();
@@ -63,7 +65,7 @@ void TForm1::ApplyFonts() {
     big5.setPixelSize(15);
     for (QWidget* w : std::initializer_list<QWidget*>{
              Button1, Button2, Button3, Button5, Button6, Button12, Button8, Button_CUT, Button10,
-             NumEdit_delay, NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
+             Button_PortSettings, NumEdit_delay, NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
         w->setFont(big5);
     QFont ming(QStringLiteral("細明體"));
     ming.setPixelSize(15);
@@ -90,6 +92,7 @@ void TForm1::SetTabOrder() {
         Edit1,
         RadioGroup_Command,
         RadioGroup_Port,
+        Button_PortSettings,
         NumEdit_delay,
         NumEdit_Page,
         Button1,
@@ -163,6 +166,7 @@ void TForm1::WireEvents() {
     on(Button11, &TForm1::Button11Click);
     on(Button12, &TForm1::Button12Click);
     on(Button_CUT, &TForm1::Button_CUTClick);
+    on(Button_PortSettings, &TForm1::Button_PortSettingsClick);
     // Radio groups run their handlers guarded themselves.
     RadioGroup_Command->SetOnClick([this] { RadioGroup_CommandClick(); });
     RadioGroup_Port->SetOnClick([this] { RadioGroup_PortClick(); });
@@ -192,6 +196,7 @@ void TForm1::FormDestroy() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A job still running sees this at its next line and ends; no timer fires any more.
     FClosing = true;
+    FWaitCancel.Cancel();
     Timer1->SetEnabled(false);
     QWidget::closeEvent(event);
 }

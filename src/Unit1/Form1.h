@@ -1,6 +1,9 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
+#include "Commands/CommandTable.h"
+#include "Platform/Events.h"
 #include "Platform/Timer.h"
+#include "Ports/PortRegistry.h"
 #include "SerialDriver/SerialDriver.h"
 #include "ui_Form1.h"
 
@@ -8,6 +11,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TForm1 : public QWidget, public Ui::TForm1 {
@@ -40,7 +44,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void SendToPort(const std::string& data);
     void SendToCom(const std::string& data);
     void SendToLpt(const std::string& data);
+    void SendToNet(const std::string& data);
     void Button7Click();
+    // Opens "連接埠設定" to choose the device of each port.
+    void Button_PortSettingsClick();
 
     // Print actions
     void Button1Click() { ExecCommand(QStringLiteral("列印")); }
@@ -61,6 +68,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     static QString ZeroPad(const QString& text, int width);
 
     TSerialDriver* SerialDriver1;
+    // The ports by name, with the devices chosen for them.
+    TPortRegistry& Ports() { return *FPorts; }
     TTimer* Timer1;
     // The local clock; tests replace it.
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
@@ -77,11 +86,30 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // One action of the operator; the outermost starts a new job for the ports.
+    struct TJob {
+        explicit TJob(TForm1& form) : F(form) {
+            if (F.FJobDepth++ == 0)
+                F.FPorts->NewJob();
+        }
+        ~TJob() { --F.FJobDepth; }
+        TJob(const TJob&) = delete;
+        TJob& operator=(const TJob&) = delete;
+        TForm1& F;
+    };
+    struct TPortCycle;
+
     void WireEvents();
     void ApplyFonts();
     void SetTabOrder();
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
+    void PauseBetweenRepetitions();
+    // A port's message, unless the window is closing.
+    void PortError(const QString& text);
+    // The selected set's code for a word, or nullptr after the not-supported message.
+    const TCommandCode* SupportedCode(TCommandWord word);
+    std::string Build(TCommandWord word, std::int32_t count = 0);
     // True once the window was closed: a running job stops at its next line.
     bool Closing() const { return FClosing; }
 
@@ -89,4 +117,9 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     QString FPortName;
     std::uint8_t FTimerCount = 0;
     bool FClosing = false;
+    // Cancelled when the window is asked to close: every wait of a job ends at once.
+    TWaitCancel FWaitCancel;
+    std::unique_ptr<TPortRegistry> FPorts;
+    int FJobDepth = 0;
+    int FPortCycles = 0;
 };

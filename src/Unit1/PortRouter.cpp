@@ -1,22 +1,18 @@
-// The port router: every command string is one open-write-close cycle of the chosen port.
+// The port router: every command string is one open-write-close cycle of the chosen port,
+// through the port layer; the window's own messages are said here.
 #include "Unit1/Form1.h"
 
 #include "Platform/Devices.h"
 #include "Platform/Events.h"
 #include "Platform/Messages.h"
 #include "Platform/Strings.h"
-#include "Platform/TextFile.h"
+#include "Unit1/PortSettingsDialog.h"
 
-#include <QElapsedTimer>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
-const QStringList RouterPorts{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2"};
+const QStringList SerialPorts{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2"};
 const QStringList ParallelPorts{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
 
 void NameOutsideList(const QString& what, const QString& port) {
@@ -24,95 +20,125 @@ void NameOutsideList(const QString& what, const QString& port) {
     ProcessMessages();
 }
 
-void TraceLpt(const std::string& device, const std::string& path, const std::string& data,
-              std::size_t written, qint64 ms) {
+void Trace(const TPort& port) {
     if (TraceEnabled())
-        std::fprintf(stderr, "vemix: %s (%s) [%s] %zu of %zu bytes, %lld ms\n", device.c_str(),
-                     path.c_str(), HexBytes(data).c_str(), written, data.size(),
-                     static_cast<long long>(ms));
+        std::fprintf(stderr, "vemix: %s\n", port.TraceLine().c_str());
 }
 
 } // namespace
 
+// A port cycle in progress: the timer-driven job waits for its end before it prints.
+struct TForm1::TPortCycle {
+    explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
+    ~TPortCycle() { --F.FPortCycles; }
+    TPortCycle(const TPortCycle&) = delete;
+    TPortCycle& operator=(const TPortCycle&) = delete;
+    TForm1& F;
+};
+
+void TForm1::PortError(const QString& text) {
+    // Once the window is closing its job ends; what a cut-short wait left undone is no fault.
+    if (!Closing())
+        ShowError(text);
+}
+
 void TForm1::SendToPort(const std::string& data) {
-    int index = IndexOfText(RouterPorts, FPortName);
-    if (index >= 0 && index <= 3)
-        SendToCom(data);
-    else if (index == 4 || index == 5)
-        SendToLpt(data);
-    else
+    // Nothing goes out after the window was asked to close.
+    if (Closing())
+        return;
+    TPort* port = FPorts->Find(FPortName);
+    if (!port) {
         NameOutsideList(QStringLiteral("無法判斷發票機 PORT "), FPortName);
+        return;
+    }
+    switch (port->Kind()) {
+    case pkSerial:
+        SendToCom(data);
+        break;
+    case pkParallel:
+        SendToLpt(data);
+        break;
+    case pkNetwork:
+        SendToNet(data);
+        break;
+    }
 }
 
 void TForm1::SendToCom(const std::string& data) {
-    int index = IndexOfText(RouterPorts, FPortName);
-    if (index >= 0 && index <= 3)
-        SerialDriver1->SetComPort(static_cast<TComPortNumber>(pnCOM1 + index));
-    else
+    TPortCycle cycle(*this);
+    const int index = IndexOfText(SerialPorts, FPortName);
+    TSerialPort* port = nullptr;
+    if (index >= 0 && index <= 3) {
+        port = &FPorts->Serial(index + 1);
+    } else {
         NameOutsideList(QStringLiteral("無法判斷發票機 COM PORT "), FPortName);
+        port = &FPorts->DriverPort();
+    }
 
     // Each step is tried whatever the one before it did.
     bool opened = false;
     try {
-        opened = SerialDriver1->Connect();
+        opened = port->Open();
     } catch (...) {
     }
     if (!opened)
-        ShowError(FPortName + QStringLiteral(" PORT 開啟失敗！"));
+        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"));
 
     bool sent = false;
     try {
-        sent = SerialDriver1->SendString(data);
+        sent = port->Write(data);
     } catch (...) {
     }
     if (!sent)
-        ShowError(QStringLiteral("RS232 元件,傳送命令異常！"));
+        PortError(QStringLiteral("RS232 元件,傳送命令異常！"));
+    Trace(*port);
 
     try {
-        SerialDriver1->Disconnect();
+        port->Close();
     } catch (...) {
-        ShowError(FPortName + QStringLiteral(" PORT 關閉失敗！"));
+        PortError(FPortName + QStringLiteral(" PORT 關閉失敗！"));
     }
 }
 
 void TForm1::SendToLpt(const std::string& data) {
-    int index = IndexOfText(ParallelPorts, FPortName);
+    TPortCycle cycle(*this);
+    const int index = IndexOfText(ParallelPorts, FPortName);
     if (index < 4) {
         NameOutsideList(QStringLiteral("無法判斷發票機 LPT PORT "), FPortName);
         return;
     }
-    const std::string device = "LPT" + std::to_string(index - 3);
-    const std::string path = DevicePath(device);
-    QElapsedTimer clock;
-    clock.start();
-
-    TTextFile file(path, LptTimeoutMs);
-    if (file.Rewrite() != 0) {
-        ReportOpenFailure(device, path, file.SystemError());
-        ShowError(FPortName + QStringLiteral(" ReWrite(F) 失敗！"));
-    }
-    if (file.Write(data) != 0)
-        ShowError(QStringLiteral("LPT 元件,傳送命令異常！"));
-    TraceLpt(device, path, data, file.Written(), clock.elapsed());
+    TParallelPort& port = FPorts->Parallel(index - 3);
+    port.SetBound(LptTimeoutMs);
+    if (!port.Open())
+        PortError(FPortName + QStringLiteral(" ReWrite(F) 失敗！"));
+    if (!port.Write(data))
+        PortError(QStringLiteral("LPT 元件,傳送命令異常！"));
+    Trace(port);
     // Closing a device that never opened raises the I/O error that ends the whole action.
-    file.CloseFile();
+    port.Close();
+}
+
+void TForm1::SendToNet(const std::string& data) {
+    TPortCycle cycle(*this);
+    TNetPort& port = FPorts->Net();
+    // As on a serial port: an open that failed is followed by a send that fails too.
+    if (!port.Open())
+        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"));
+    if (!port.Write(data))
+        PortError(FPortName + QStringLiteral(" 元件,傳送命令異常！"));
+    Trace(port);
+    port.Close();
+}
+
+void TForm1::Button_PortSettingsClick() {
+    TPortSettingsDialog dialog(*FPorts, this);
+    dialog.exec();
 }
 
 void TForm1::Button7Click() {
-    const std::string path = DevicePath("LPT1");
-    int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        // No sharing: someone else holds the port.
-        ::close(fd);
-        fd = -1;
-        errno = EBUSY;
-    }
-    if (fd < 0) {
-        ReportOpenFailure("LPT1", path, errno);
+    TJob job(*this);
+    TPortCycle cycle(*this);
+    static const std::string line = "1234567890\r\n";
+    if (!FPorts->Parallel(1).WriteOnce(line))
         ShowMessage(QStringLiteral("CreateFile error"));
-        return;
-    }
-    static const char line[] = "1234567890\r\n";
-    [[maybe_unused]] ssize_t n = ::write(fd, line, sizeof line - 1);
-    ::close(fd);
 }

@@ -2,6 +2,6 @@
 #include "Unit1/Form1.h"
 
 void TForm1::RadioGroup_ESC_SPClick() {
-    const auto n = static_cast<char>(RadioGroup_ESC_SP->ItemIndex() & 0xFF);
-    SendToPort(std::string{'\x1B', '\x20', n});
+    TJob job(*this);
+    SendToPort(EncodeCommand(FontCommand(), RadioGroup_ESC_SP->ItemIndex()));
 }

@@ -25,6 +25,7 @@ void TForm1::SendLine(const QString& text) {
 }
 
 void TForm1::Button5Click() {
+    TJob job(*this);
     SendLine(QStringLiteral("12345678901234567890123456789012"));
     SendLine(QStringLiteral("------Kavrilon股份有限公司------"));
     for (int i = 1; i <= 26; ++i) {
@@ -38,6 +39,7 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button6Click() {
+    TJob job(*this);
     const QString date = Stamp("yyyy/mm/dd hh:nn:ss");
     const QStringList head{
         QStringLiteral("Kavrilon股份有限公司"),
@@ -79,6 +81,7 @@ void TForm1::Button6Click() {
 }
 
 void TForm1::Button12Click() {
+    TJob job(*this);
     Gauge1->SetProgress(0);
     Gauge1->SetMaxValue(NumEdit_Page->AsInteger());
     const std::uint8_t n = static_cast<std::uint8_t>(NumEdit_Page->AsInteger() & 0xFF);
@@ -88,28 +91,35 @@ void TForm1::Button12Click() {
         Button6Click();
         if (Closing())
             return;
-        Sleep(NumEdit_delay->AsInteger());
-        ProcessMessages();
+        PauseBetweenRepetitions();
         if (Closing())
             return;
     }
 }
 
+void TForm1::PauseBetweenRepetitions() {
+    // The window stays drawn and closable; clicks and keys wait until the pause is over.
+    if (Pause(NumEdit_delay->AsInteger(), &FWaitCancel) == weCancelled)
+        return;
+    ProcessMessages();
+}
+
 void TForm1::Button10Click() {
+    TJob job(*this);
     const auto n = static_cast<std::uint16_t>(NumEdit_cut->AsInteger() & 0xFFFF);
     for (int i = 0; i < n; ++i) {
         ExecCommand(QStringLiteral("跳多行"));
         if (Closing())
             return;
         ExecCommand(QStringLiteral("切紙"));
-        Sleep(NumEdit_delay->AsInteger());
-        ProcessMessages();
+        PauseBetweenRepetitions();
         if (Closing())
             return;
     }
 }
 
 void TForm1::Button11Click() {
+    TJob job(*this);
     // The window's timer does not run at 0 ms or less: the smallest positive interval instead.
     Timer1->SetInterval(std::max(1, NumEdit_delay->AsInteger()));
     FTimerCount = 0;
@@ -129,6 +139,11 @@ void TForm1::Button11Click() {
 }
 
 void TForm1::Timer1Timer() {
+    // A port wait lets timers run; an invoice must not start inside another line's cycle.
+    // The timer stays on and comes back one interval later.
+    if (FPortCycles > 0)
+        return;
+    TJob job(*this);
     Timer1->SetEnabled(false);
     ++FTimerCount;
     Gauge1->SetProgress(FTimerCount);

@@ -13,6 +13,7 @@ const QStringList TabOrder = {
     "Edit1",
     "RadioGroup_Command",
     "RadioGroup_Port",
+    "Button_PortSettings",
     "NumEdit_delay",
     "NumEdit_Page",
     "Button1",
@@ -140,13 +141,16 @@ TEST_F(KeyboardTest, ArrowsChangeEveryGroupAndTheNextCommandFollows) {
     form().Button_CUT->click();
     EXPECT_EQ(Lpt1(), B({0x1B, 0x43, 0x01}));
 
-    // Port: from LPT1 down to LPT2, then round to COM1 and back up to LPT2.
+    // Port: from LPT1 down to LPT2 and NET, then round to COM1 and back up to LPT2.
     form().RadioGroup_Port->setFocus(Qt::TabFocusReason);
     ASSERT_EQ(Stop(), "RadioGroup_Port");
     Key(Qt::Key_Down);
     EXPECT_EQ(Title(), QStringLiteral("列印測試 (START指令) --> LPT2"));
     Key(Qt::Key_Right);
+    EXPECT_EQ(Title(), QStringLiteral("列印測試 (START指令) --> NET"));
+    Key(Qt::Key_Right);
     EXPECT_EQ(Title(), QStringLiteral("列印測試 (START指令) --> COM1"));
+    Key(Qt::Key_Left);
     Key(Qt::Key_Left);
     EXPECT_EQ(Title(), QStringLiteral("列印測試 (START指令) --> LPT2"));
     form().Button2->click(); // a line feed goes to LPT2 now

@@ -3,7 +3,9 @@
 #include "Platform/Application.h"
 #include "Platform/Strings.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 
 namespace {
 std::vector<std::string> SplitAfter(const std::string& s, char sep) {
@@ -171,4 +173,48 @@ TEST_F(FormTest, WindowRendersToPng) {
     QImage shot = form().grab().toImage();
     EXPECT_EQ(shot.size(), form().size());
     EXPECT_TRUE(shot.save(QStringLiteral(VEMIX_BUILD_DIR "/Form1.png")));
+}
+
+TEST_F(FormTest, ACloseDuringALongPauseEndsTheJobAtOnceAndNothingMoreIsSent) {
+    Lpt1AsFifo();
+    Port(4);
+    form().show();
+    form().NumEdit_Page->setText("3");
+    form().NumEdit_delay->setText("60000");
+    QElapsedTimer clock;
+    QTimer::singleShot(300, [&] {
+        clock.start();
+        form().close();
+    });
+    form().Button12Click();
+    EXPECT_LT(clock.elapsed(), 200);
+    std::string paper = DrainFifo();
+    EXPECT_EQ(std::count(paper.begin(), paper.end(), '\x0C'), 1);
+    EXPECT_TRUE(rec_.Texts().isEmpty());
+}
+
+TEST_F(FormTest, AClickDuringThePauseTakesEffectOnlyAfterIt) {
+    Lpt1AsFifo();
+    Port(4);
+    form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
+    form().NumEdit_Page->setText("1");
+    form().NumEdit_delay->setText("600");
+    std::string duringPause;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 clickedAt = 0;
+    QTimer::singleShot(150, [&] {
+        // Through the window, as the window system delivers a click.
+        const QPoint at = form().Button2->mapTo(&form(), form().Button2->rect().center());
+        QTest::mouseClick(form().windowHandle(), Qt::LeftButton, {}, at);
+        clickedAt = clock.elapsed();
+        QTimer::singleShot(200, [&] { duringPause = DrainFifo(); });
+    });
+    form().Button12Click();
+    EXPECT_GE(clock.elapsed(), 600);
+    EXPECT_GT(clickedAt, 0);
+    // The invoice was out before the click; the click's line feed came after the pause.
+    EXPECT_EQ(duringPause.find('\x0C'), duringPause.size() - 1) << duringPause.size();
+    EXPECT_EQ(DrainFifo(), "\n");
 }

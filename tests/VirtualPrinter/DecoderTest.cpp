@@ -302,3 +302,34 @@ TEST(VirtualPrinterOptions, ParseAndRefuse) {
         EXPECT_FALSE(error.empty()) << bad[0];
     }
 }
+
+TEST(VirtualPrinterDecoder, EveryCommandOfEverySetReadsBackAsItsWord) {
+    const std::string text = "AB";
+    for (CommandSet set : {CommandSet::Epson, CommandSet::Start, CommandSet::Tp3688}) {
+        int supported = 0;
+        for (int w = 0; w < CommandWordCount; ++w) {
+            const auto word = static_cast<TCommandWord>(w);
+            const TCommandCode& code = CommandCode(TableSet(set), word);
+            if (!code.Supported)
+                continue;
+            ++supported;
+            SCOPED_TRACE(std::string(CommandSetName(set)) + " " + CommandWordName(word));
+            // Counts 0, 3 and 255 all keep the word; a print line carries its text.
+            for (int count : {0, 3, 255}) {
+                const std::string bytes = EncodeCommand(code, count, word == cwPrint ? text : "");
+                std::vector<TCommandWord> read;
+                Lines out;
+                TextCodec codec("CP950");
+                Paper paper([&](const std::string& l) { out.push_back(l); });
+                Decoder decoder(set, codec, paper);
+                decoder.SetOnCommand([&](TCommandWord got) { read.push_back(got); });
+                decoder.Feed(bytes);
+                EXPECT_EQ(read, std::vector<TCommandWord>{word});
+                for (const std::string& line : out)
+                    EXPECT_EQ(line.rfind("[unknown", 0), std::string::npos) << line;
+            }
+        }
+        // Every set has at least the line feed, the feed of n lines, the cut and the font.
+        EXPECT_GE(supported, 4);
+    }
+}

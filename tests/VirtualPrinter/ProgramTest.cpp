@@ -5,8 +5,11 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -173,4 +176,36 @@ TEST(VirtualPrinterProgram, VersionAndHelpEndAtOnceWhateverElseIsGiven) {
     const QString usage = QString::fromUtf8(help.Process().readAllStandardOutput());
     EXPECT_TRUE(usage.startsWith("usage: vemix-printer")) << usage.toStdString();
     EXPECT_TRUE(usage.contains("--version"));
+}
+
+TEST(VirtualPrinterProgram, NetworkPrinterPutsEveryConnectionOnTheSamePaper) {
+    Printer printer({"--listen", "0", "--mode", "START"});
+    const std::string address = printer.Line();
+    ASSERT_EQ(address.rfind("127.0.0.1:", 0), 0u) << address;
+    const int port = std::stoi(address.substr(address.find(':') + 1));
+    // As the program's network port sends: one connection per command string.
+    for (const std::string& bytes : {std::string("Hel"), std::string("lo\n"),
+                                     std::string("\x1b"
+                                                 "C\x01")}) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        close(fd);
+    }
+    EXPECT_TRUE(printer.WaitFor(Row("Hello")));
+    EXPECT_TRUE(printer.WaitFor("[cut n=1]"));
+    EXPECT_EQ(printer.Stop(), 0);
+}
+
+TEST(VirtualPrinterProgram, ListenRefusesAnAddressItCannotTake) {
+    for (const char* bad : {"70000", "printer.example:9100", "127.0.0.1:x", "a b"}) {
+        Printer printer({"--listen", bad});
+        ASSERT_TRUE(printer.Process().waitForFinished(TimeoutMs));
+        EXPECT_EQ(printer.Process().exitCode(), 2) << bad;
+        EXPECT_TRUE(printer.Process().readAllStandardError().contains("--listen")) << bad;
+    }
 }

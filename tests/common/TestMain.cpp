@@ -1,5 +1,7 @@
-// Shared main of every test binary: a headless application and no blocking dialogs.
+// Shared main of every test binary: a headless application, no blocking dialogs, and a
+// configuration folder of its own so that no test reads or writes the user's settings.
 #include "Recorder.h"
+#include "TempDir.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -8,6 +10,8 @@
 int main(int argc, char** argv) {
     // Test discovery runs the binary without the test environment, so default it here.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    TempDir config;
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     QApplication app(argc, argv);
     // A test that forgets its own recorder still never blocks on a message box.
     SetMessagePresenter([](MessageKind, const QString& text) {

@@ -44,8 +44,16 @@ start_display() {
 # start_printer NAME MODE: COM1 printer on a pseudo-terminal linked at $work/com1.
 start_com_printer() {
     "$bin/vemix-printer" --mode "$1" --link "$work/com1" >"$work/com1.txt" 2>"$work/com1.err" &
+    com_printer_pid=$!
     pids+=($!)
     wait_for 10 test -e "$work/com1" || fail "COM1 printer did not start"
+}
+# start_net_printer MODE: a network printer on a free loopback port; its address in $net_addr.
+start_net_printer() {
+    "$bin/vemix-printer" --mode "$1" --listen 0 >"$work/net.txt" 2>"$work/net.err" &
+    pids+=($!)
+    wait_for 10 grep -q . "$work/net.txt" || fail "network printer did not start"
+    net_addr=$(head -n1 "$work/net.txt")
 }
 start_lpt_printer() {
     mkfifo "$work/lpt1"
@@ -54,16 +62,18 @@ start_lpt_printer() {
     wait_for 10 grep -q . "$work/lpt1.txt" || fail "LPT1 printer did not start"
 }
 
-program_env() {
-    env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" \
-        VEMIX_COM1="$work/com1" VEMIX_LPT1="$work/lpt1" VEMIX_TRACE=1 "$@"
-}
+# The program's own settings live in $work/config, never in the user's.
+com1_env=(VEMIX_COM1="$work/com1")
 
 window_id() { xdotool search --onlyvisible --name '列印測試' 2>/dev/null | head -n1; }
 window_shown() { [ -n "$(window_id)" ]; }
 
+# start_program [NAME=VALUE...]: the program with more variables. Started straight from this
+# shell, so that $program_pid is the program itself.
 start_program() {
-    program_env "$bin/vemix-test" >"$work/program.out" 2>"$work/program.err" &
+    env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work/config" \
+        "${com1_env[@]}" VEMIX_LPT1="$work/lpt1" VEMIX_TRACE=1 "$@" \
+        "$bin/vemix-test" >"$work/program.out" 2>>"$work/program.err" &
     program_pid=$!
     pids+=($program_pid)
     wait_for 30 window_shown || fail "the window did not appear"
@@ -77,12 +87,57 @@ click() {
     sleep 0.3
 }
 
+# enter X Y TEXT: replaces the text of the edit at X Y.
+enter() {
+    click "$1" "$2"
+    xdotool key --window "$win" ctrl+a
+    xdotool type --window "$win" --delay 30 "$3"
+    sleep 0.2
+}
+
+# The program has ended (a zombie counts: it is only not yet collected).
+program_gone() {
+    [ ! -e "/proc/$program_pid" ] || [ "$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null)" = Z ]
+}
+
+# close_window: asks the window to close as a window manager does; $closed_ms is how long the
+# program took to end.
+close_window() {
+    local t0 t1
+    t0=$(date +%s%N)
+    "$bin/vemix-e2e-close" "$win"
+    for _ in $(seq 2500); do program_gone && break; sleep 0.002; done
+    t1=$(date +%s%N)
+    program_gone || fail "the program did not end after the close request"
+    closed_ms=$(( (t1 - t0) / 1000000 ))
+    echo "closed in $closed_ms ms"
+}
+
+stop_program() {
+    kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+    win=""
+}
+
+# rows_after_last_page_end FILE: printed rows after the last page end.
+rows_after_last_page_end() {
+    awk '/^\[page end\]/ { n = 0; next } /^\|/ { n++ } END { print n + 0 }' "$1"
+}
+rows_after_page_end_are() { [ "$(rows_after_last_page_end "$1")" -eq "$2" ]; }
+
+# rows_starting FILE TEXT N: the paper shows N rows that start with TEXT.
+rows_starting() { [ "$(grep -c "^|$2" "$1")" -eq "$3" ]; }
+
+dialog_id() { xdotool search --onlyvisible --name '連接埠設定' 2>/dev/null | head -n1; }
+dialog_shown() { [ -n "$(dialog_id)" ]; }
+dialog_gone() { [ -z "$(dialog_id)" ]; }
+
 # Control positions on the window (its fonts and layout are fixed by the form file).
 readonly EDIT1="60 20"
-readonly MODE_EPSON="25 98" MODE_START="25 143" MODE_TP3688="25 188"
-readonly PORT_COM1="172 79" PORT_LPT1="172 183"
-readonly BUTTON1="379 55" BUTTON5="379 183" BUTTON6="379 215" BUTTON_CUT="379 540"
-readonly LINEFEED="330 308" BUTTON8="411 308"
+readonly MODE_EPSON="25 105" MODE_START="25 157" MODE_TP3688="25 209"
+readonly PORT_COM1="172 79" PORT_LPT1="172 183" PORT_NET="172 235" PORT_SETTINGS="224 276"
+readonly BUTTON1="379 55" BUTTON2="379 87" BUTTON5="379 183" BUTTON6="379 215"
+readonly DELAY="145 310" PAGES="247 310" BUTTON12="379 310" BUTTON_CUT="379 601"
+readonly LINEFEED="330 369" BUTTON8="411 369"
 
 # paper_has FILE TEXT: the decoded paper shows TEXT (fixed string) within 20 s.
 paper_has() { wait_for 20 grep -qF -- "$2" "$1"; }
@@ -132,7 +187,7 @@ cut-each-mode)
         click $BUTTON_CUT
         paper_has "$work/com1.txt" "$want" || fail "$mode: no cut"
         grep -q '^\[unknown' "$work/com1.txt" && fail "$mode: unknown bytes"
-        kill "${pids[-1]}"; wait "${pids[-1]}" 2>/dev/null || true
+        kill "$com_printer_pid"; wait "$com_printer_pid" 2>/dev/null || true
         rm -f "$work/com1"
     done
     ;;
@@ -157,12 +212,103 @@ double-paste)
 second-start)
     start_com_printer EPSON
     start_program
-    timeout 20 env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" \
+    timeout 20 env QT_QPA_PLATFORM=xcb TMPDIR="$work" XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work/config" \
         "$bin/vemix-test" >"$work/second.txt" 2>&1 || fail "second start did not end by itself"
     wait_for 10 grep -q 'brought forward by a second start' "$work/program.err" \
         || fail "first instance was not asked to come forward"
     kill -0 "$program_pid" || fail "first instance ended"
     [ "$(xdotool search --onlyvisible --name '列印測試' | wc -l)" -eq 1 ] || fail "a second window appeared"
+    ;;
+net-invoice)
+    start_net_printer EPSON
+    start_program VEMIX_NET="$net_addr"
+    click $PORT_NET
+    click $BUTTON6
+    paper_has "$work/net.txt" '[page end]' || fail "no page end"
+    grep -qF '|Kavrilon股份有限公司' "$work/net.txt" || fail "seller missing"
+    grep -qF '|總  計:                  5,775元|' "$work/net.txt" || fail "total missing"
+    [ "$(grep -c '^|' "$work/net.txt")" -eq 25 ] || fail "expected 16 lines and 9 feeds"
+    [ "$(grep -c "NET ($net_addr) \[" "$work/program.err")" -eq 26 ] || fail "expected 26 cycles"
+    ;;
+port-settings)
+    # No variable for COM1: the dialog maps it.
+    com1_env=()
+    start_com_printer EPSON
+    start_program
+    click $PORT_SETTINGS
+    wait_for 10 dialog_shown || fail "the dialog did not open"
+    sleep 0.5
+    dialog=$(dialog_id)
+    # COM1's field has the focus first; keys go to the window under the pointer.
+    xdotool mousemove --window "$dialog" 5 5
+    xdotool type --delay 20 "$work/com1"
+    xdotool key Return
+    wait_for 10 dialog_gone || fail "the dialog did not close"
+    grep -qxF "COM1=$work/com1" "$work/config/vemix/vemix-test.ini" || fail "mapping not stored"
+    click $BUTTON1
+    wait_for 20 rows_starting "$work/com1.txt" 一二三四五六七八九十 1 \
+        || fail "typed line did not arrive through the mapping"
+    # A new run uses the stored mapping.
+    stop_program
+    start_program
+    click $BUTTON1
+    wait_for 20 rows_starting "$work/com1.txt" 一二三四五六七八九十 2 \
+        || fail "the mapping did not survive a restart"
+    # A variable overrides it for its run.
+    stop_program
+    "$bin/vemix-printer" --link "$work/com1b" >"$work/com1b.txt" 2>"$work/com1b.err" &
+    pids+=($!)
+    wait_for 10 test -e "$work/com1b" || fail "second printer did not start"
+    start_program VEMIX_COM1="$work/com1b"
+    click $BUTTON1
+    paper_has "$work/com1b.txt" '|一二三四五六七八九十' || fail "the variable did not override"
+    sleep 1
+    rows_starting "$work/com1.txt" 一二三四五六七八九十 2 || fail "the stored device was used"
+    ;;
+close-during-pause)
+    start_com_printer EPSON
+    start_program
+    enter $DELAY 60000
+    enter $PAGES 2
+    click $BUTTON12
+    paper_has "$work/com1.txt" '[page end]' || fail "first invoice missing"
+    sleep 0.5
+    close_window
+    [ "$closed_ms" -lt 1000 ] || fail "closing took $closed_ms ms"
+    sleep 1
+    [ "$(grep -c '^\[page end\]' "$work/com1.txt")" -eq 1 ] || fail "something was sent after the close"
+    ;;
+close-during-stalled-lpt)
+    # A printer that takes nothing: the FIFO is held open here and never read, and full.
+    mkfifo "$work/lpt1"
+    exec 5<>"$work/lpt1"
+    dd if=/dev/zero of="$work/lpt1" bs=4096 count=16 2>/dev/null
+    start_program
+    click $PORT_LPT1
+    click $BUTTON5
+    sleep 1.5
+    close_window
+    [ "$closed_ms" -lt 1000 ] || fail "closing took $closed_ms ms"
+    held=$(timeout 2 cat <&5 | wc -c || true)
+    exec 5<&-
+    [ "$held" -eq 65536 ] || fail "the printer got $(( held - 65536 )) bytes after the close"
+    [ "$(grep -c '^vemix: LPT1 (' "$work/program.err")" -le 1 ] || fail "more lines were tried"
+    ;;
+click-during-pause)
+    start_com_printer EPSON
+    start_program
+    enter $DELAY 4000
+    click $BUTTON12
+    paper_has "$work/com1.txt" '[page end]' || fail "invoice missing"
+    t0=$(date +%s%N)
+    click $BUTTON2
+    sleep 1.5
+    rows_after_page_end_are "$work/com1.txt" 0 || fail "the click ran during the pause"
+    wait_for 20 rows_after_page_end_are "$work/com1.txt" 1 || fail "the click never took effect"
+    t1=$(date +%s%N)
+    after_ms=$(( (t1 - t0) / 1000000 ))
+    echo "the click took effect $after_ms ms after it was made"
+    [ "$after_ms" -ge 3000 ] || fail "the click ran after $after_ms ms, inside the pause"
     ;;
 *) fail "unknown case" ;;
 esac

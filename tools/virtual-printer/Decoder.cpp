@@ -8,7 +8,7 @@
 namespace {
 
 constexpr char ESC = 0x1B, GS = 0x1D;
-constexpr unsigned char LF = 0x0A, FF = 0x0C, CR = 0x0D, BEL = 0x07;
+constexpr unsigned char LF = 0x0A, FF = 0x0C, CR = 0x0D;
 
 // A mismatching byte that cannot start anything of its own belongs to the unknown command.
 bool Swallowed(unsigned char b) {
@@ -21,12 +21,15 @@ std::string Num(int n) {
 
 } // namespace
 
-enum class Decoder::Op { FeedN, AlignN, Drawer, CutGsV, Font, Init, CutN };
+enum class Decoder::Op { FeedN, AlignN, Drawer, CutGsV, Font, Init, CutN, PageEnd };
 
+// A command: its code, how many argument bytes follow, what it does, and the word of the
+// program's table it came from (none for what only the printer knows).
 struct Decoder::Pattern {
     std::string prefix;
     std::size_t args;
     Op op;
+    std::optional<TCommandWord> word;
 };
 
 std::optional<CommandSet> CommandSetByName(const std::string& name) {
@@ -52,24 +55,64 @@ const char* CommandSetName(CommandSet set) {
     return "";
 }
 
+TCommandSet TableSet(CommandSet set) {
+    switch (set) {
+    case CommandSet::Start:
+        return csSTART;
+    case CommandSet::Tp3688:
+        return csTP3688;
+    case CommandSet::Epson:
+        break;
+    }
+    return csEPSON;
+}
+
+namespace {
+
+// What a command of the table does on paper. GS V is the ESC/POS cut with its mode byte.
+std::optional<Decoder::Op> OpOf(TCommandWord word, const std::string& code) {
+    using Op = Decoder::Op;
+    switch (word) {
+    case cwLineFeed:
+    case cwFeedLines:
+        return Op::FeedN;
+    case cwFormFeed:
+        return Op::PageEnd;
+    case cwOpenDrawer:
+        return Op::Drawer;
+    case cwCut:
+        return code == std::string{GS, 'V'} ? Op::CutGsV : Op::CutN;
+    case cwFont:
+        return Op::Font;
+    case cwPrint:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 const std::vector<Decoder::Pattern>& Decoder::Table(CommandSet set) {
-    static const std::vector<Pattern> epson{
-        {{ESC, 'd'}, 1, Op::FeedN}, {{ESC, 'a'}, 1, Op::AlignN}, {{ESC, 'p'}, 3, Op::Drawer},
-        {{GS, 'V'}, 1, Op::CutGsV}, {{ESC, ' '}, 1, Op::Font},   {{ESC, '@'}, 0, Op::Init},
+    // The program's commands first, from its own table; then what only the printer knows.
+    auto build = [](CommandSet s) {
+        std::vector<Pattern> patterns;
+        for (int w = 0; w < CommandWordCount; ++w) {
+            const auto word = static_cast<TCommandWord>(w);
+            const TCommandCode& code = CommandCode(TableSet(s), word);
+            const std::optional<Op> op = OpOf(word, code.Code);
+            if (!code.Supported || code.Code.size() < 2 || !op)
+                continue;
+            patterns.push_back(
+                {code.Code, code.Args.size() + (code.TakesCount ? 1u : 0u), *op, word});
+        }
+        if (s == CommandSet::Epson)
+            patterns.push_back({{ESC, 'a'}, 1, Op::AlignN, std::nullopt});
+        patterns.push_back({{ESC, '@'}, 0, Op::Init, std::nullopt});
+        return patterns;
     };
-    static const std::vector<Pattern> start{
-        {{ESC, 'a'}, 1, Op::FeedN},
-        {{ESC, 'C'}, 1, Op::CutN},
-        {{ESC, ' '}, 1, Op::Font},
-        {{ESC, '@'}, 0, Op::Init},
-    };
-    static const std::vector<Pattern> tp3688{
-        {{ESC, ESC, 'L', 'R'}, 1, Op::FeedN},
-        {{ESC, ESC, 'L', 'B'}, 1, Op::FeedN},
-        {{ESC, ESC, 'C'}, 1, Op::CutN},
-        {{ESC, ' '}, 1, Op::Font},
-        {{ESC, '@'}, 0, Op::Init},
-    };
+    static const std::vector<Pattern> epson = build(CommandSet::Epson);
+    static const std::vector<Pattern> start = build(CommandSet::Start);
+    static const std::vector<Pattern> tp3688 = build(CommandSet::Tp3688);
     switch (set) {
     case CommandSet::Start:
         return start;
@@ -79,6 +122,22 @@ const std::vector<Decoder::Pattern>& Decoder::Table(CommandSet set) {
         break;
     }
     return epson;
+}
+
+std::optional<TCommandWord> Decoder::SingleByteCommand(unsigned char b) const {
+    for (int w = 0; w < CommandWordCount; ++w) {
+        const auto word = static_cast<TCommandWord>(w);
+        const TCommandCode& code = CommandCode(TableSet(set_), word);
+        if (code.Supported && code.Code.size() == 1 && code.Args.empty() && !code.TakesCount &&
+            static_cast<unsigned char>(code.Code[0]) == b && word != cwPrint)
+            return word;
+    }
+    return std::nullopt;
+}
+
+void Decoder::Read(TCommandWord word) {
+    if (onCommand_)
+        onCommand_(word);
 }
 
 Decoder::Decoder(CommandSet set, TextCodec& codec, Paper& paper)
@@ -123,6 +182,7 @@ void Decoder::Byte(unsigned char b) {
 }
 
 void Decoder::TextByte(unsigned char b, std::uint64_t at) {
+    textPending_ = true;
     if (runBytes_.empty())
         runStart_ = at;
     runBytes_.push_back(static_cast<char>(b));
@@ -150,26 +210,28 @@ void Decoder::EndText() {
 void Decoder::Control(unsigned char b, std::uint64_t at) {
     EndText();
     const std::string one(1, static_cast<char>(b));
+    const std::optional<TCommandWord> word = SingleByteCommand(b);
+    // Every printer prints on LF and ends the page on FF; the table names what they were.
     switch (b) {
     case LF:
         paper_.Trace(at, one, "line feed");
         paper_.PrintLine();
+        if (word == cwLineFeed)
+            Read(textPending_ && CommandCode(TableSet(set_), cwPrint).Supported ? cwPrint
+                                                                                : cwLineFeed);
+        textPending_ = false;
         return;
     case FF:
         paper_.Trace(at, one, "form feed");
         paper_.PageEnd();
+        textPending_ = false;
+        if (word)
+            Read(*word);
         return;
     case CR:
         // Printers on a serial line ignore CR unless told to feed on it.
         paper_.Trace(at, one, "carriage return (ignored)");
         return;
-    case BEL:
-        if (set_ == CommandSet::Start) {
-            paper_.Trace(at, one, "drawer pulse");
-            paper_.Note("drawer pulse");
-            return;
-        }
-        break;
     case ESC:
     case GS:
         seq_ = one;
@@ -177,6 +239,12 @@ void Decoder::Control(unsigned char b, std::uint64_t at) {
         return;
     default:
         break;
+    }
+    if (word == cwOpenDrawer) {
+        paper_.Trace(at, one, "drawer pulse");
+        paper_.Note("drawer pulse");
+        Read(*word);
+        return;
     }
     Unknown(one, at);
 }
@@ -203,13 +271,22 @@ Decoder::Match Decoder::Check(const Pattern** found) const {
 }
 
 void Decoder::Execute(const Pattern& p, const std::string& seq) {
+    if (!Perform(p, seq)) {
+        Unknown(seq, seqStart_);
+        return;
+    }
+    if (p.word)
+        Read(*p.word);
+}
+
+bool Decoder::Perform(const Pattern& p, const std::string& seq) {
     const std::size_t at = p.prefix.size();
     const int n = at < seq.size() ? static_cast<unsigned char>(seq[at]) : 0;
     switch (p.op) {
     case Op::FeedN:
         paper_.Trace(seqStart_, seq, FeedText(n));
         paper_.FeedLines(n);
-        return;
+        return true;
     case Op::AlignN: {
         static const char* names[] = {"left", "center", "right"};
         const int a = n >= '0' ? n - '0' : n;
@@ -218,9 +295,14 @@ void Decoder::Execute(const Pattern& p, const std::string& seq) {
         paper_.Trace(seqStart_, seq, std::string("align ") + names[a]);
         paper_.SetAlign(static_cast<Paper::Align>(a));
         paper_.Note(std::string("align ") + names[a]);
-        return;
+        return true;
     }
     case Op::Drawer: {
+        if (seq.size() < at + 3) {
+            paper_.Trace(seqStart_, seq, "drawer pulse");
+            paper_.Note("drawer pulse");
+            return true;
+        }
         const int pin = n >= '0' ? n - '0' : n;
         if (pin < 0 || pin > 1)
             break;
@@ -231,7 +313,7 @@ void Decoder::Execute(const Pattern& p, const std::string& seq) {
                            Num(off) + " ms";
         paper_.Trace(seqStart_, seq, what);
         paper_.Note(what);
-        return;
+        return true;
     }
     case Op::CutGsV: {
         std::string how;
@@ -246,25 +328,30 @@ void Decoder::Execute(const Pattern& p, const std::string& seq) {
             break;
         paper_.Trace(seqStart_, seq, "cut " + how);
         paper_.Cut(how);
-        return;
+        return true;
     }
     case Op::CutN:
         paper_.Trace(seqStart_, seq, "cut n=" + Num(n));
         paper_.Cut("n=" + Num(n));
-        return;
+        return true;
     case Op::Font: {
         static const char* fonts[] = {"7x9", "9x9", "16x9"};
         std::string what = "font " + (n <= 2 ? std::string(fonts[n]) : "n=" + Num(n));
         paper_.Trace(seqStart_, seq, what);
         paper_.Note(what);
-        return;
+        return true;
     }
     case Op::Init:
         paper_.Trace(seqStart_, seq, "initialize");
         paper_.Init();
-        return;
+        textPending_ = false;
+        return true;
+    case Op::PageEnd:
+        paper_.Trace(seqStart_, seq, "form feed");
+        paper_.PageEnd();
+        return true;
     }
-    Unknown(seq, seqStart_);
+    return false;
 }
 
 void Decoder::Unknown(const std::string& bytes, std::uint64_t at) {

@@ -1,9 +1,11 @@
 #pragma once
 // Streaming decoder of the printer command sets: bytes in, paper out, one byte at a time.
 #include "CodePage.h"
+#include "Commands/CommandTable.h"
 #include "Paper.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@ enum class CommandSet { Epson, Start, Tp3688 };
 // "EPSON", "START", "TP-3688" (any letter case); nothing for another name.
 std::optional<CommandSet> CommandSetByName(const std::string& name);
 const char* CommandSetName(CommandSet set);
+// The program's command set that the printer's set reads.
+TCommandSet TableSet(CommandSet set);
 
 class Decoder {
   public:
@@ -25,10 +29,15 @@ class Decoder {
     void Finish();
 
     std::uint64_t Offset() const { return offset_; }
+    // Told the word of every command of the program's table that was read whole.
+    void SetOnCommand(std::function<void(TCommandWord)> handler) {
+        onCommand_ = std::move(handler);
+    }
+
+    enum class Op;
 
   private:
     enum class Match { More, Done, Mismatch };
-    enum class Op;
     struct Pattern;
     static const std::vector<Pattern>& Table(CommandSet set);
 
@@ -38,7 +47,10 @@ class Decoder {
     void EndText();
     Match Check(const Pattern** found) const;
     void Execute(const Pattern& p, const std::string& seq);
+    bool Perform(const Pattern& p, const std::string& seq);
     void Unknown(const std::string& bytes, std::uint64_t at);
+    void Read(TCommandWord word);
+    std::optional<TCommandWord> SingleByteCommand(unsigned char b) const;
 
     CommandSet set_;
     TextCodec& codec_;
@@ -49,4 +61,6 @@ class Decoder {
     std::string runBytes_; // the text being read, for the trace
     std::string runText_;
     std::uint64_t runStart_ = 0;
+    bool textPending_ = false; // text since the last printed line
+    std::function<void(TCommandWord)> onCommand_;
 };

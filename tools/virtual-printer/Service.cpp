@@ -2,6 +2,7 @@
 
 #include "Decoder.h"
 #include "Platform/Strings.h"
+#include "Ports/NetAddress.h"
 #include "RollImage.h"
 
 #include <cerrno>
@@ -11,10 +12,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -345,15 +348,76 @@ void ServeInput(const Options& o, Decoder& decoder, const StopSignal& stop) {
     }
 }
 
+// "9100" alone is a port on the loopback address; otherwise host[:port] as the program takes it.
+std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& error) {
+    std::optional<TNetAddress> address;
+    if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+        if (text.size() > 5 || std::stoi(text) > 65535) {
+            error = "--listen: the port is not a number from 0 to 65535";
+            return std::nullopt;
+        }
+        address = TNetAddress{"127.0.0.1", static_cast<std::uint16_t>(std::stoi(text))};
+    } else {
+        TNetAddressProblem problem = apNone;
+        address = ParseNetAddress(text, &problem);
+        if (!address) {
+            error = std::string("--listen: ") + NetAddressProblemReason(problem);
+            return std::nullopt;
+        }
+    }
+    TSockAddr bound;
+    if (!NumericAddress(address->Host, address->Port, bound)) {
+        error = "--listen: the host must be an IP address, for example 127.0.0.1";
+        return std::nullopt;
+    }
+    return bound;
+}
+
+// A network printer: one connection after another, all on the same paper, like a printer on
+// its raw port that takes one job at a time.
+void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
+    std::string error;
+    const std::optional<TSockAddr> address = ListenAddress(o.listen, error);
+    if (!address)
+        throw std::runtime_error(error);
+    Fd server(socket(address->Addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int on = 1;
+    setsockopt(server.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (server.get() < 0 ||
+        bind(server.get(), reinterpret_cast<const sockaddr*>(&address->Addr), address->Len) != 0 ||
+        listen(server.get(), 16) != 0)
+        throw std::runtime_error(o.listen + ": " + std::strerror(errno));
+    TSockAddr actual;
+    actual.Len = sizeof actual.Addr;
+    getsockname(server.get(), reinterpret_cast<sockaddr*>(&actual.Addr), &actual.Len);
+    WriteLine(SockAddrText(actual));
+    while (Wait(server.get(), stop.fd(), -1)) {
+        Fd client(accept4(server.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (client.get() < 0)
+            continue;
+        // Until the program closes its end.
+        while (Wait(client.get(), stop.fd(), -1)) {
+            char buf[4096];
+            const ssize_t n = read(client.get(), buf, sizeof buf);
+            if (n > 0)
+                decoder.Feed(buf, static_cast<std::size_t>(n));
+            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                break;
+        }
+    }
+}
+
 } // namespace
 
 const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
-           "                     [--input PATH [--follow] | --link PATH]\n"
+           "                     [--input PATH [--follow] | --link PATH | --listen [HOST:]PORT]\n"
            "                     [--trace] [--png FILE]\n"
            "       vemix-printer --help | --version\n"
-           "Without --input it listens on a new pseudo-terminal and prints its path first;\n"
-           "--input - reads standard input until it ends. See vemix-printer(1).\n";
+           "Without --input or --listen it listens on a new pseudo-terminal and prints its\n"
+           "path first; --input - reads standard input until it ends; --listen takes TCP\n"
+           "connections (on 127.0.0.1 unless HOST is given; PORT 0 picks a free one) and\n"
+           "prints the address first. See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -368,11 +432,13 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             into = argv[++i];
             return true;
         };
-        if (a == "--mode" || a == "--codepage" || a == "--input" || a == "--link" || a == "--png") {
+        if (a == "--mode" || a == "--codepage" || a == "--input" || a == "--link" || a == "--png" ||
+            a == "--listen") {
             std::string& into = a == "--mode"       ? o.mode
                                 : a == "--codepage" ? o.codePage
                                 : a == "--input"    ? o.input
                                 : a == "--link"     ? o.link
+                                : a == "--listen"   ? o.listen
                                                     : o.png;
             if (!value(into))
                 return std::nullopt;
@@ -399,6 +465,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         error = "--link is for the pseudo-terminal, not with --input";
         return std::nullopt;
     }
+    if (!o.listen.empty()) {
+        if (!o.input.empty() || !o.link.empty()) {
+            error = "--listen is a port of its own, not with --input or --link";
+            return std::nullopt;
+        }
+        if (!ListenAddress(o.listen, error))
+            return std::nullopt;
+    }
     if (o.follow && o.input.empty()) {
         error = "--follow needs --input";
         return std::nullopt;
@@ -414,7 +488,9 @@ int RunPrinter(const Options& o) {
         Decoder decoder(*CommandSetByName(o.mode), codec, paper);
         int status = 0;
         try {
-            if (o.input.empty())
+            if (!o.listen.empty())
+                ServeNetwork(o, decoder, stop);
+            else if (o.input.empty())
                 ServePty(o, decoder, paper, stop);
             else
                 ServeInput(o, decoder, stop);

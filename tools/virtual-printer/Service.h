@@ -1,5 +1,6 @@
 #pragma once
-// The printer's ports: a new pseudo-terminal, or a file or FIFO; and the command line.
+// The printer's ports: a new pseudo-terminal, a file or FIFO, or a TCP port; and the command
+// line.
 #include <optional>
 #include <string>
 
@@ -8,6 +9,7 @@ struct Options {
     std::string codePage; // empty: the system's ANSI code page (CP950 unless VEMIX_CODEPAGE)
     std::string input;    // empty: a new pseudo-terminal
     std::string link;
+    std::string listen; // [HOST:]PORT: a network printer (loopback unless a host is given)
     std::string png;
     bool trace = false;
     bool follow = false;

@@ -1,10 +1,11 @@
-#include "Platform/TextFile.h"
+#include "Ports/TextFile.h"
 
 #include "Platform/Devices.h"
+#include "Platform/Events.h"
 #include "Platform/Exceptions.h"
+#include "Ports/NoSignal.h"
 
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -37,8 +38,8 @@ int OpenResult(int err) {
 
 } // namespace
 
-TTextFile::TTextFile(std::string path, int timeoutMs)
-    : path_(std::move(path)), timeoutMs_(timeoutMs) {}
+TTextFile::TTextFile(std::string path, int timeoutMs, const TWaitCancel* cancel)
+    : path_(std::move(path)), timeoutMs_(timeoutMs), cancel_(cancel) {}
 
 TTextFile::~TTextFile() {
     if (fd_ >= 0)
@@ -59,12 +60,21 @@ int TTextFile::Rewrite() {
 }
 
 bool TTextFile::WaitWritable(int ms) {
-    pollfd p{fd_, POLLOUT, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, ms);
-    } while (r < 0 && errno == EINTR);
-    return r > 0 && (p.revents & POLLOUT) && !(p.revents & (POLLERR | POLLHUP | POLLNVAL));
+    short revents = 0;
+    switch (WaitForFd(fd_, POLLOUT, ms, cancel_, &revents)) {
+    case weReady:
+        if ((revents & POLLOUT) && !(revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return true;
+        errno_ = (revents & POLLERR) ? EPIPE : EIO;
+        return false;
+    case weCancelled:
+        errno_ = ECANCELED;
+        return false;
+    case weTimeout:
+        break;
+    }
+    errno_ = ETIMEDOUT;
+    return false;
 }
 
 int TTextFile::Write(const std::string& bytes) {
@@ -72,7 +82,7 @@ int TTextFile::Write(const std::string& bytes) {
         return FileNotOpen;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        ssize_t n = WriteNoSignal(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             written_ = done;
@@ -85,16 +95,12 @@ int TTextFile::Write(const std::string& bytes) {
             return DiskWriteError;
         }
         // The device takes no bytes now: wait, but never longer than the bound without progress.
-        if (!WaitWritable(timeoutMs_)) {
-            errno_ = ETIMEDOUT;
+        if (!WaitWritable(timeoutMs_))
             return DiskWriteError;
-        }
     }
     // A printer node drops what is still pending when closed: wait until it took the bytes.
-    if (!bytes.empty() && !WaitWritable(timeoutMs_)) {
-        errno_ = ETIMEDOUT;
+    if (!bytes.empty() && !WaitWritable(timeoutMs_))
         return DiskWriteError;
-    }
     return 0;
 }
 

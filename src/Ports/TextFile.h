@@ -4,10 +4,14 @@
 // file that never opened raises EInOutError 103.
 #include <string>
 
+class TWaitCancel;
+
 class TTextFile {
   public:
-    // timeoutMs: how long the device may take no bytes before a write counts as failed.
-    explicit TTextFile(std::string path, int timeoutMs = 10000);
+    // timeoutMs: how long the device may take no bytes before a write counts as failed (0: the
+    // device is tried without waiting). The waits keep the window alive and end on cancel.
+    explicit TTextFile(std::string path, int timeoutMs = 10000,
+                       const TWaitCancel* cancel = nullptr);
     ~TTextFile();
     TTextFile(const TTextFile&) = delete;
     TTextFile& operator=(const TTextFile&) = delete;
@@ -21,6 +25,7 @@ class TTextFile {
     void CloseFile();
 
     bool IsOpen() const { return fd_ >= 0; }
+    void SetTimeout(int timeoutMs) { timeoutMs_ = timeoutMs; }
     int SystemError() const { return errno_; }
     std::size_t Written() const { return written_; }
 
@@ -29,6 +34,7 @@ class TTextFile {
 
     std::string path_;
     int timeoutMs_;
+    const TWaitCancel* cancel_;
     int fd_ = -1;
     int errno_ = 0;
     std::size_t written_ = 0;

@@ -1,0 +1,273 @@
+#include "Ports/NetPort.h"
+
+#include "Platform/Events.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// After a connection of the job timed out, a printer that is back answers well within this.
+constexpr int kHurriedConnectMs = 300;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, left));
+}
+
+int SocketError(int fd) {
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+        return errno;
+    return err;
+}
+
+} // namespace
+
+std::string NetReason(int err) {
+    switch (err) {
+    case ECONNREFUSED:
+        return "connection refused";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return "no route to host";
+    case ETIMEDOUT:
+        return "timed out";
+    case ECONNRESET:
+    case EPIPE:
+        return "connection reset by the printer";
+    case ECANCELED:
+        return "cancelled";
+    default:
+        return std::strerror(err);
+    }
+}
+
+TNetPort::TNetPort() : TPort("NET", pkNetwork), FLookup(SystemNameLookup()) {
+    SetBound(5000);
+}
+
+TNetPort::~TNetPort() {
+    if (FSocket >= 0)
+        ::close(FSocket);
+}
+
+void TNetPort::SetAddress(std::optional<TNetAddress> address) {
+    FAddress = std::move(address);
+    FResolved.clear();
+}
+
+std::string TNetPort::Device() const {
+    return FAddress ? NetAddressText(*FAddress) : std::string("no address");
+}
+
+void TNetPort::NewJob() {
+    TPort::NewJob();
+    FResolved.clear();
+    FConnectHurried = false;
+}
+
+void TNetPort::Report(const std::string& reason) const {
+    std::fprintf(stderr, "vemix: %s (%s): %s\n", Name().c_str(), Device().c_str(), reason.c_str());
+}
+
+bool TNetPort::Resolve(std::vector<TSockAddr>& addresses) {
+    if (!FResolved.empty()) {
+        addresses = FResolved;
+        return true;
+    }
+    const TLookupResult found =
+        LookUp(FLookup, FAddress->Host, FAddress->Port, FLookupBound, Cancel());
+    if (found.Cancelled) {
+        Fail(ECANCELED, "cancelled");
+        return false;
+    }
+    if (found.TimedOut) {
+        Fail(ETIMEDOUT, "name lookup timed out");
+        Report("name lookup timed out after " + std::to_string(FLookupBound) + " ms");
+        return false;
+    }
+    if (found.Error != 0) {
+        const bool unknown = found.Error == EAI_NONAME || found.Error == EAI_NODATA ||
+                             found.Error == EAI_FAIL || found.Error == EAI_AGAIN;
+        Fail(ENOENT, unknown ? "name not found" : gai_strerror(found.Error));
+        Report(std::string("name not found (") + gai_strerror(found.Error) + ")");
+        return false;
+    }
+    FResolved = found.Addresses;
+    addresses = FResolved;
+    return true;
+}
+
+bool TNetPort::ConnectTo(const TSockAddr& address, int boundMs) {
+    FSocket = ::socket(address.Addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (FSocket < 0) {
+        Fail(errno, std::strerror(errno));
+        return false;
+    }
+    int err = 0;
+    if (::connect(FSocket, reinterpret_cast<const sockaddr*>(&address.Addr), address.Len) != 0) {
+        err = errno;
+        if (err == EINPROGRESS || err == EINTR) {
+            switch (WaitForFd(FSocket, POLLOUT, boundMs, Cancel())) {
+            case weReady:
+                err = SocketError(FSocket);
+                break;
+            case weTimeout:
+                err = ETIMEDOUT;
+                break;
+            case weCancelled:
+                err = ECANCELED;
+                break;
+            }
+        }
+    }
+    if (err == 0) {
+        // A command string is a whole command: send it at once.
+        const int one = 1;
+        setsockopt(FSocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        return true;
+    }
+    ::close(FSocket);
+    FSocket = -1;
+    Fail(err, NetReason(err));
+    return false;
+}
+
+bool TNetPort::DoOpen() {
+    FAbandoned = false;
+    if (!FAddress) {
+        Fail(EDESTADDRREQ, "no printer address");
+        Report(
+            "no printer address is set; choose one in 連接埠設定… or with VEMIX_NET=host[:port]");
+        return false;
+    }
+    std::vector<TSockAddr> addresses;
+    if (!Resolve(addresses))
+        return false;
+    const int bound = FConnectHurried ? std::min(FConnectBound, kHurriedConnectMs) : FConnectBound;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(bound);
+    std::string tried;
+    for (const TSockAddr& address : addresses) {
+        if (ConnectTo(address, MsLeft(deadline))) {
+            FConnectHurried = false;
+            return true;
+        }
+        if (Failure().Code == ECANCELED)
+            return false;
+        tried += (tried.empty() ? "" : ", ") + SockAddrText(address) + ": " + Failure().Text;
+        if (MsLeft(deadline) == 0)
+            break;
+    }
+    if (Failure().Code == ETIMEDOUT)
+        FConnectHurried = true;
+    Report(tried.empty() ? Failure().Text : tried);
+    return false;
+}
+
+bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written) {
+    // As on a serial port, nothing to write always succeeds.
+    if (bytes.empty())
+        return true;
+    if (FSocket < 0) {
+        Fail(ENOTCONN, "not connected");
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::send(FSocket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        int err = errno;
+        if (n < 0 && err == EINTR)
+            continue;
+        if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK)) {
+            // No room: the printer reads no more. Wait, but not longer than the bound.
+            short revents = 0;
+            const TWaitEnd end = WaitForFd(FSocket, POLLOUT, boundMs, Cancel(), &revents);
+            if (end == weReady && !(revents & (POLLERR | POLLHUP)))
+                continue;
+            err = end == weTimeout     ? ETIMEDOUT
+                  : end == weCancelled ? ECANCELED
+                                       : SocketError(FSocket);
+        }
+        written = done;
+        return Abandon(err, done, bytes.size());
+    }
+    std::size_t pending = 0;
+    const int err = WaitDelivered(boundMs, pending);
+    written = done - std::min(done, pending);
+    return err == 0 || Abandon(err, written, bytes.size());
+}
+
+bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size) {
+    Fail(err, NetReason(err));
+    FAbandoned = true;
+    if (err != ECANCELED)
+        Report(NetReason(err) + " when the printer had taken " + std::to_string(taken) + " of " +
+               std::to_string(size) + " bytes");
+    return false;
+}
+
+int TNetPort::WaitDelivered(int boundMs, std::size_t& pending) {
+    // Written is not yet printed: like a printer node, wait until the printer has taken the
+    // bytes (acknowledged them), without progress for at most the bound.
+    Clock::time_point lastProgress = Clock::now();
+    int last = -1;
+    for (;;) {
+        if (const int err = SocketError(FSocket); err != 0)
+            return err;
+        int unacked = 0;
+        if (ioctl(FSocket, SIOCOUTQ, &unacked) != 0 || unacked <= 0) {
+            pending = 0;
+            return 0;
+        }
+        pending = static_cast<std::size_t>(unacked);
+        if (unacked != last) {
+            last = unacked;
+            lastProgress = Clock::now();
+        } else if (Clock::now() - lastProgress >= std::chrono::milliseconds(boundMs)) {
+            return ETIMEDOUT;
+        }
+        if (Pause(1, Cancel()) == weCancelled)
+            return ECANCELED;
+    }
+}
+
+void TNetPort::DoClose() {
+    if (FSocket < 0)
+        return;
+    if (FAbandoned) {
+        // Undelivered bytes are lost either way; a reset keeps the system from retrying them.
+        const linger now{1, 0};
+        setsockopt(FSocket, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    } else {
+        // What the printer sent back is read and dropped, so closing ends the connection in
+        // order instead of resetting it.
+        char sink[512];
+        while (::recv(FSocket, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+        }
+        ::shutdown(FSocket, SHUT_WR);
+    }
+    ::close(FSocket);
+    FSocket = -1;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A network printer: each command string in one connect-write-close cycle over TCP (raw
+// printing, port 9100 by default). Every wait is bounded and keeps the window alive.
+#include "Ports/NetAddress.h"
+#include "Ports/Port.h"
+
+#include <optional>
+
+class TNetPort : public TPort {
+  public:
+    TNetPort();
+    ~TNetPort() override;
+
+    // None: no printer address is set, every open fails and says so.
+    const std::optional<TNetAddress>& Address() const { return FAddress; }
+    void SetAddress(std::optional<TNetAddress> address);
+    // How host names are looked up (tests give their own; none may ask a name server).
+    void SetLookup(TNameLookup lookup) { FLookup = std::move(lookup); }
+    const TNameLookup& Lookup() const { return FLookup; }
+
+    // Bounds in ms: the name lookup, the connection, and (Bound) the write.
+    int LookupBound() const { return FLookupBound; }
+    void SetLookupBound(int ms) { FLookupBound = ms; }
+    int ConnectBound() const { return FConnectBound; }
+    void SetConnectBound(int ms) { FConnectBound = ms; }
+
+    std::string Device() const override;
+    bool IsOpen() const override { return FSocket >= 0; }
+    // The next job looks the host up again and waits the full bounds.
+    void NewJob() override;
+
+  protected:
+    bool DoOpen() override;
+    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;
+    void DoClose() override;
+
+  private:
+    bool Resolve(std::vector<TSockAddr>& addresses);
+    bool ConnectTo(const TSockAddr& address, int boundMs);
+    // 0 once the printer acknowledged every byte, else the errno that ended the wait.
+    int WaitDelivered(int boundMs, std::size_t& pending);
+    // A send that did not finish: said on standard error, the connection will be reset.
+    bool Abandon(int err, std::size_t taken, std::size_t size);
+    void Report(const std::string& reason) const;
+
+    std::optional<TNetAddress> FAddress;
+    TNameLookup FLookup;
+    int FLookupBound = 3000;
+    int FConnectBound = 3000;
+    int FSocket = -1;
+    // The addresses of this job's lookup.
+    std::vector<TSockAddr> FResolved;
+    // A connection of this job timed out: later ones wait only briefly.
+    bool FConnectHurried = false;
+    // Bytes were left undelivered: the connection is reset instead of closed in order.
+    bool FAbandoned = false;
+};
+
+// Words for an errno of a connection: "connection refused", "no route to host", ...
+std::string NetReason(int err);

@@ -1,0 +1,27 @@
+#pragma once
+// A parallel port: LPT1..LPT3 written as a text file (a printer device, a FIFO or a file).
+#include "Ports/Port.h"
+#include "Ports/TextFile.h"
+
+#include <memory>
+
+class TParallelPort : public TPort {
+  public:
+    // name: "LPT1".."LPT3"; the device is DevicePath(name) at the moment of each open.
+    explicit TParallelPort(std::string name) : TPort(std::move(name), pkParallel) {}
+
+    std::string Device() const override;
+    bool IsOpen() const override { return FFile && FFile->IsOpen(); }
+
+    // The direct device test: opens an existing device without sharing, writes the bytes with
+    // one call whose result is not examined, closes. False when the device did not open.
+    bool WriteOnce(const std::string& bytes);
+
+  protected:
+    bool DoOpen() override;
+    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;
+    void DoClose() override;
+
+  private:
+    std::unique_ptr<TTextFile> FFile;
+};

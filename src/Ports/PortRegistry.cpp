@@ -1,0 +1,53 @@
+#include "Ports/PortRegistry.h"
+
+#include "Platform/Devices.h"
+#include "Platform/Strings.h"
+
+TPortRegistry::TPortRegistry(TSerialDriver& driver, const TWaitCancel* cancel) {
+    for (int i = 0; i < 4; ++i)
+        FSerial[static_cast<std::size_t>(i)] = std::make_unique<TSerialPort>(
+            "COM" + std::to_string(i + 1), driver, static_cast<TComPortNumber>(pnCOM1 + i));
+    FDriverPort = std::make_unique<TSerialPort>("COM", driver, std::nullopt);
+    for (int i = 0; i < 3; ++i)
+        FParallel[static_cast<std::size_t>(i)] =
+            std::make_unique<TParallelPort>("LPT" + std::to_string(i + 1));
+    FNet = std::make_unique<TNetPort>();
+    for (TPort* port : std::initializer_list<TPort*>{FDriverPort.get(), FNet.get()})
+        port->SetCancel(cancel);
+    for (auto& port : FSerial)
+        port->SetCancel(cancel);
+    for (auto& port : FParallel)
+        port->SetCancel(cancel);
+}
+
+const QStringList& TPortRegistry::Names() {
+    return TPortSettings::Names();
+}
+
+TPort* TPortRegistry::Find(const QString& name) {
+    const int index = IndexOfText(Names(), name);
+    if (index >= 0 && index <= 3)
+        return &Serial(index + 1);
+    if (index == 4 || index == 5)
+        return &Parallel(index - 3);
+    if (index == 6)
+        return &Net();
+    return nullptr;
+}
+
+void TPortRegistry::Apply(const TPortSettings& settings) {
+    FSettings = settings;
+    for (const QString& name : TPortSettings::Names())
+        if (name != QLatin1String("NET"))
+            SetConfiguredDevice(name.toStdString(), settings.Stored(name));
+    FNet->SetAddress(settings.NetAddress());
+}
+
+void TPortRegistry::NewJob() {
+    for (auto& port : FSerial)
+        port->NewJob();
+    FDriverPort->NewJob();
+    for (auto& port : FParallel)
+        port->NewJob();
+    FNet->NewJob();
+}
