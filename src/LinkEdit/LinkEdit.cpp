@@ -1,11 +1,11 @@
 #include "LinkEdit/LinkEdit.h"
 
 #include "Platform/Application.h"
+#include "Platform/Beep.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -19,11 +19,6 @@
 
 namespace {
 constexpr int kMinButtonWidth = 16;
-
-std::function<void()>& BeepHandler() {
-    static std::function<void()> beep = [] { QApplication::beep(); };
-    return beep;
-}
 
 // The character the window system's keyboard translation gives a key, 0 for none.
 char16_t CharOfKey(const QKeyEvent* event) {
@@ -60,42 +55,42 @@ char16_t CharOfKey(const QKeyEvent* event) {
 
 Qt::CursorShape CursorShape(TCursor id) {
     switch (id) {
-    case TLinkEdit::crNone:
+    case crNone:
         return Qt::BlankCursor;
-    case TLinkEdit::crCross:
+    case crCross:
         return Qt::CrossCursor;
-    case TLinkEdit::crIBeam:
+    case crIBeam:
         return Qt::IBeamCursor;
-    case TLinkEdit::crSizeNESW:
+    case crSizeNESW:
         return Qt::SizeBDiagCursor;
-    case TLinkEdit::crSizeNS:
+    case crSizeNS:
         return Qt::SizeVerCursor;
-    case TLinkEdit::crSizeNWSE:
+    case crSizeNWSE:
         return Qt::SizeFDiagCursor;
-    case TLinkEdit::crSizeWE:
+    case crSizeWE:
         return Qt::SizeHorCursor;
-    case TLinkEdit::crUpArrow:
+    case crUpArrow:
         return Qt::UpArrowCursor;
-    case TLinkEdit::crHourGlass:
-    case TLinkEdit::crSQLWait:
+    case crHourGlass:
+    case crSQLWait:
         return Qt::WaitCursor;
-    case TLinkEdit::crDrag:
-    case TLinkEdit::crMultiDrag:
+    case crDrag:
+    case crMultiDrag:
         return Qt::DragCopyCursor;
-    case TLinkEdit::crNoDrop:
-    case TLinkEdit::crNo:
+    case crNoDrop:
+    case crNo:
         return Qt::ForbiddenCursor;
-    case TLinkEdit::crHSplit:
+    case crHSplit:
         return Qt::SplitHCursor;
-    case TLinkEdit::crVSplit:
+    case crVSplit:
         return Qt::SplitVCursor;
-    case TLinkEdit::crAppStart:
+    case crAppStart:
         return Qt::BusyCursor;
-    case TLinkEdit::crHelp:
+    case crHelp:
         return Qt::WhatsThisCursor;
-    case TLinkEdit::crHandPoint:
+    case crHandPoint:
         return Qt::PointingHandCursor;
-    case TLinkEdit::crSizeAll:
+    case crSizeAll:
         return Qt::SizeAllCursor;
     default:
         return Qt::ArrowCursor; // crDefault, crArrow and ids the screen does not know
@@ -121,7 +116,7 @@ void DrawRing(QPainter& painter, const QRect& r, const QColor& light, const QCol
 }
 } // namespace
 
-TLinkEdit::TLinkEdit(QWidget* parent) : QLineEdit(parent) {
+TLinkEdit::TLinkEdit(QWidget* parent) : TCustomEdit(FModel, parent) {
     // The dots (4 pixels apart) and the 7-pixel arrow need 16 pixels to clear the edges;
     // narrow scroll-bar styles would make them touch.
     FButtonWidth =
@@ -150,8 +145,7 @@ void TLinkEdit::SetButtonCursor(TCursor value) {
     UpdateCursor(mapFromGlobal(QCursor::pos()));
 }
 
-void TLinkEdit::SetAlignment(TAlignment value) {
-    FAlignment = value;
+void TLinkEdit::AlignmentChanged() {
     ApplyEditAlignment();
     update();
 }
@@ -166,20 +160,9 @@ void TLinkEdit::SetLinkStyleOrdinal(int value) {
         SetLinkStyle(static_cast<TLinkStyle>(value));
 }
 
-void TLinkEdit::SetAlignmentOrdinal(int value) {
-    if (value >= taLeftJustify && value <= taCenter)
-        SetAlignment(static_cast<TAlignment>(value));
-}
-
 void TLinkEdit::SetTextTypeOrdinal(int value) {
     if (value >= NormalText && value <= IdentText)
         SetTextType(static_cast<TTextType>(value));
-}
-
-std::function<void()> TLinkEdit::SetBeep(std::function<void()> beep) {
-    std::function<void()> previous = std::move(BeepHandler());
-    BeepHandler() = beep ? std::move(beep) : [] { QApplication::beep(); };
-    return previous;
 }
 
 QRect TLinkEdit::ClientRect() const {
@@ -206,11 +189,7 @@ void TLinkEdit::NarrowTextArea() {
 void TLinkEdit::ApplyEditAlignment() {
     // The edit's own painting (with a button, or while editing) puts the text at the top like
     // the self-drawn text; with a button it is always left-aligned.
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if (!HasButton() && FAlignment == taRightJustify)
-        horizontal = Qt::AlignRight;
-    else if (!HasButton() && FAlignment == taCenter)
-        horizontal = Qt::AlignHCenter;
+    const Qt::Alignment horizontal = HasButton() ? Qt::AlignLeft : HorizontalAlignment(Alignment());
     if (alignment() != (horizontal | Qt::AlignTop))
         setAlignment(horizontal | Qt::AlignTop);
 }
@@ -220,67 +199,36 @@ void TLinkEdit::FireButtonClick() {
         Guarded([this] { FOnButtonClick(this); });
 }
 
-// The control is entered when it becomes the window's focused control and exited when
-// another control of the window takes over. Switching windows and opening a popup move the
-// focus without changing the focused control: no enter or exit handling, and no repair of a
-// half-typed number.
-void TLinkEdit::focusInEvent(QFocusEvent* event) {
-    const bool enters = !FEntered && event->reason() != Qt::PopupFocusReason;
-    if (enters && HasButton())
+void TLinkEdit::Entering() {
+    if (HasButton())
         NarrowTextArea();
-    const bool hadSelection = hasSelectedText();
-    const int caret = cursorPosition();
-    QLineEdit::focusInEvent(event);
-    if (!FAutoSelect && !hadSelection && hasSelectedText()) {
-        // The edit selects everything when tabbed into; only AutoSelect may do that.
-        deselect();
-        setCursorPosition(caret);
-    }
-    if (!enters)
-        return;
-    FEntered = true;
-    if (FOnEnter)
-        Guarded([this] { FOnEnter(this); });
-    if (FAutoSelect)
-        selectAll();
 }
 
-void TLinkEdit::focusOutEvent(QFocusEvent* event) {
-    QLineEdit::focusOutEvent(event);
-    if (!FEntered || event->reason() == Qt::PopupFocusReason ||
-        event->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    FEntered = false;
+void TLinkEdit::DoEnter(Qt::FocusReason) {
+    if (FOnEnter)
+        Guarded([this] { FOnEnter(this); });
+}
+
+void TLinkEdit::DoExit() {
     if (FOnExit)
         Guarded([this] { FOnExit(this); }); // sees the text as typed
-    const QString repaired = RepairText(text(), FTextType);
+    const QString repaired = RepairText(text(), FModel.TextType);
     if (repaired != text())
         setText(repaired);
 }
 
-TKeyContext TLinkEdit::KeyContext() const {
-    TKeyContext context;
-    context.textType = FTextType;
-    context.acceptNegative = FAcceptNegative;
-    context.acceptCharList = FAcceptCharList;
-    context.text = text();
-    context.selStart = hasSelectedText() ? selectionStart() : cursorPosition();
-    return context;
-}
-
 char16_t TLinkEdit::KeyPress(char16_t key, bool* enterHandled) {
-    if (key == 13) {
-        if (FEnterAsTab) {
-            if (parentWidget())
-                focusNextChild();
+    if (key == CarriageReturn) {
+        QChar k(key);
+        if (EnterAsTabKey(k)) {
             key = 0;
             *enterHandled = true;
         } else {
-            BeepHandler()();
+            Beep();
         }
     }
     if (key != 0)
-        key = FilterTypedChar(key, KeyContext());
+        key = FModel.FilterKey(key);
     if (FOnKeyPress) {
         QChar ch(key);
         Guarded([&] { FOnKeyPress(this, ch); });
@@ -363,22 +311,12 @@ void TLinkEdit::keyPressEvent(QKeyEvent* event) {
 void TLinkEdit::inputMethodEvent(QInputMethodEvent* event) {
     // Composed input is typed text too and goes through the same filter.
     const QString commit = event->commitString();
-    if (commit.isEmpty() || (FTextType == NormalText && FAcceptCharList.isEmpty())) {
+    if (commit.isEmpty() || (FModel.TextType == NormalText && FModel.AcceptCharList.isEmpty())) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    TKeyContext context = KeyContext();
-    if (hasSelectedText())
-        context.text.remove(selectionStart(), selectedText().size());
-    QString kept;
-    for (const QChar c : commit) {
-        const char16_t k = FilterTypedChar(c.unicode(), context);
-        if (k < 32)
-            continue;
-        kept += QChar(k);
-        context.text.insert(context.selStart, QChar(k));
-        ++context.selStart;
-    }
+    TLinkEditModel typed = FModel; // a trial: the line edit does the typing
+    const QString kept = typed.TypeFiltered(commit);
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
     QLineEdit::inputMethodEvent(&filtered);
@@ -389,7 +327,7 @@ void TLinkEdit::Paste() {
     const QMimeData* data = clipboard->mimeData();
     if (!data || !data->hasText())
         return;
-    clipboard->setText(FilterPastedText(clipboard->text(), FTextType));
+    clipboard->setText(FilterPastedText(clipboard->text(), FModel.TextType));
     QLineEdit::paste();
 }
 
@@ -466,11 +404,7 @@ void TLinkEdit::mouseReleaseEvent(QMouseEvent* event) {
     EndButtonPress();
     if (event->button() == Qt::LeftButton && HasButton() && wasDown)
         FireButtonClick();
-    if (event->button() == Qt::MiddleButton) {
-        event->accept(); // no unfiltered paste of the mouse selection
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
+    TCustomEdit::mouseReleaseEvent(event);
 }
 
 void TLinkEdit::enterEvent(QEnterEvent* event) {
@@ -560,9 +494,9 @@ void TLinkEdit::PaintText(QPainter& painter) {
     const QPoint margins = TextMargins();
     const int width = metrics.horizontalAdvance(s);
     int x = margins.x();
-    if (FAlignment == taRightJustify)
+    if (Alignment() == taRightJustify)
         x = client.width() - width - margins.x() - 1;
-    else if (FAlignment == taCenter)
+    else if (Alignment() == taCenter)
         x = (client.width() - width) / 2;
 
     painter.setClipRect(r);

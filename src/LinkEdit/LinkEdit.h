@@ -2,10 +2,10 @@
 // One-line edit with an optional link button inside its right edge (three dots or a down
 // arrow), typed and pasted characters filtered by a text type, a repair of number texts when
 // the focus leaves, Enter acting as Tab, and, without a button, self-drawn aligned text.
-#include "LinkEdit/LinkFilter.h"
+#include "EditCore/CustomEdit.h"
+#include "LinkEdit/LinkEditModel.h"
 #include "Platform/ControlTypes.h"
 
-#include <QLineEdit>
 #include <cstdint>
 #include <functional>
 
@@ -13,30 +13,18 @@ class QMenu;
 
 enum TLinkStyle : std::uint8_t { lsNone, lsEllipsis, lsDropDown };
 
-class TLinkEdit : public QLineEdit {
+class TLinkEdit : public TCustomEdit {
     Q_OBJECT
     // Ordinals of the enumerations, so a form description can set them by number.
     Q_PROPERTY(int LinkStyle READ LinkStyleOrdinal WRITE SetLinkStyleOrdinal)
     Q_PROPERTY(int ButtonCursor READ ButtonCursor WRITE SetButtonCursorId)
-    Q_PROPERTY(int Alignment READ AlignmentOrdinal WRITE SetAlignmentOrdinal)
     Q_PROPERTY(int TextType READ TextTypeOrdinal WRITE SetTextTypeOrdinal)
-    Q_PROPERTY(bool EnterAsTab READ EnterAsTab WRITE SetEnterAsTab)
     Q_PROPERTY(bool AcceptNegative READ AcceptNegative WRITE SetAcceptNegative)
     Q_PROPERTY(QString AcceptCharList READ AcceptCharList WRITE SetAcceptCharList)
-    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
     Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
 
   public:
     using TNotifyEvent = std::function<void(QObject* Sender)>;
-    enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-
-    // Screen cursor ids of the framework.
-    static constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
-                             crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9,
-                             crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
-                             crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17,
-                             crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
-                             crSizeAll = -22;
 
     explicit TLinkEdit(QWidget* parent = nullptr);
     ~TLinkEdit() override;
@@ -48,20 +36,16 @@ class TLinkEdit : public QLineEdit {
     void SetLinkStyle(TLinkStyle value);
     TCursor ButtonCursor() const { return FButtonCursor; }
     void SetButtonCursor(TCursor value);
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
-    TTextType TextType() const { return FTextType; }
-    void SetTextType(TTextType value) { FTextType = value; }
-    bool EnterAsTab() const { return FEnterAsTab; }
-    void SetEnterAsTab(bool value) { FEnterAsTab = value; }
-    bool AcceptNegative() const { return FAcceptNegative; }
-    void SetAcceptNegative(bool value) { FAcceptNegative = value; }
-    const QString& AcceptCharList() const { return FAcceptCharList; }
-    void SetAcceptCharList(const QString& value) { FAcceptCharList = value; }
+    TTextType TextType() const { return FModel.TextType; }
+    void SetTextType(TTextType value) { FModel.TextType = value; }
+    bool AcceptNegative() const { return FModel.AcceptNegative; }
+    void SetAcceptNegative(bool value) { FModel.AcceptNegative = value; }
+    const QString& AcceptCharList() const { return FModel.AcceptCharList; }
+    void SetAcceptCharList(const QString& value) { FModel.AcceptCharList = value; }
+    // The edit state the key rules work on.
+    const TLinkEditModel& Model() const { return FModel; }
 
-    // Inherited edit properties the control's behaviour depends on.
-    bool AutoSelect() const { return FAutoSelect; }
-    void SetAutoSelect(bool value) { FAutoSelect = value; }
+    // An inherited edit property the control's painting depends on.
     bool Ctl3D() const { return FCtl3D; }
     void SetCtl3D(bool value);
 
@@ -91,12 +75,11 @@ class TLinkEdit : public QLineEdit {
     // The standard context menu, with its paste entry going through the filter.
     QMenu* CreateContextMenu();
 
-    // The platform beep (Enter without EnterAsTab); replaceable so it can be observed.
-    static std::function<void()> SetBeep(std::function<void()> beep);
-
   protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void Entering() override;
+    void DoEnter(Qt::FocusReason reason) override;
+    void DoExit() override;
+    void AlignmentChanged() override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -111,9 +94,7 @@ class TLinkEdit : public QLineEdit {
     int LinkStyleOrdinal() const { return FLinkStyle; }
     void SetLinkStyleOrdinal(int value);
     void SetButtonCursorId(int value) { SetButtonCursor(static_cast<TCursor>(value)); }
-    int AlignmentOrdinal() const { return FAlignment; }
-    void SetAlignmentOrdinal(int value);
-    int TextTypeOrdinal() const { return FTextType; }
+    int TextTypeOrdinal() const { return FModel.TextType; }
     void SetTextTypeOrdinal(int value);
 
     bool HasButton() const { return FLinkStyle != lsNone; }
@@ -126,7 +107,6 @@ class TLinkEdit : public QLineEdit {
     // The key-press steps for one character: Enter, the passing control characters, the
     // type filter and OnKeyPress. Returns the character left, 0 when nothing is to be typed.
     char16_t KeyPress(char16_t key, bool* enterHandled);
-    TKeyContext KeyContext() const;
     void PaintButton(QPainter& painter);
     void PaintText(QPainter& painter);
     QPoint TextMargins() const;
@@ -136,17 +116,11 @@ class TLinkEdit : public QLineEdit {
     TNotifyEvent FOnExit;
     TKeyEvent FOnKeyDown;
     TKeyPressEvent FOnKeyPress;
+    TLinkEditModel FModel;
     TLinkStyle FLinkStyle = lsNone;
     TCursor FButtonCursor = crDefault;
-    TAlignment FAlignment = taLeftJustify;
-    TTextType FTextType = NormalText;
-    bool FEnterAsTab = false;
-    bool FAcceptNegative = true;
-    QString FAcceptCharList;
-    bool FAutoSelect = true;
     bool FCtl3D = true;
     int FButtonWidth = 0;
     bool FButtonDown = false;
     bool FButtonTracking = false;
-    bool FEntered = false; // the window's focused control, between enter and exit
 };

@@ -1,5 +1,7 @@
 #include "LinkEdit/LinkFilter.h"
 
+#include "EditCore/EditKeys.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -7,10 +9,6 @@
 #include <string>
 
 namespace {
-bool IsDigit(QChar ch) {
-    return ch >= u'0' && ch <= u'9';
-}
-
 int HexValue(QChar ch) {
     const char16_t c = ch.unicode();
     if (c >= u'0' && c <= u'9')
@@ -32,9 +30,9 @@ int SkipBlanks(const QString& text) {
 bool KeepsPasted(QChar ch, TTextType textType, bool first) {
     switch (textType) {
     case IntegerText:
-        return ch == u'-' || IsDigit(ch);
+        return ch == u'-' || IsAsciiDigit(ch);
     case FloatText:
-        return ch == u'-' || ch == u'.' || IsDigit(ch);
+        return ch == u'-' || ch == u'.' || IsAsciiDigit(ch);
     case IdentText:
         return IsIdentifierChar(ch, first);
     case NormalText:
@@ -43,6 +41,10 @@ bool KeepsPasted(QChar ch, TTextType textType, bool first) {
     return true;
 }
 } // namespace
+
+bool IsAsciiDigit(QChar ch) {
+    return ch >= u'0' && ch <= u'9';
+}
 
 bool IsIdentifierChar(QChar ch, bool first) {
     const char16_t c = ch.unicode();
@@ -53,45 +55,16 @@ bool IsIdentifierChar(QChar ch, bool first) {
 
 bool IsPassingControlChar(char16_t ch) {
     switch (ch) {
-    case 1:  // Ctrl+A
-    case 3:  // Ctrl+C
-    case 8:  // Backspace
-    case 22: // Ctrl+V
-    case 24: // Ctrl+X
-    case 26: // Ctrl+Z
+    case CtrlA:
+    case CtrlC:
+    case BackspaceChar:
+    case CtrlV:
+    case CtrlX:
+    case CtrlZ:
         return true;
     default:
         return false;
     }
-}
-
-char16_t FilterTypedChar(char16_t key, const TKeyContext& context) {
-    if (IsPassingControlChar(key))
-        return key;
-    const QChar ch(key);
-    const bool signRefused =
-        !context.acceptNegative || context.text.contains(u'-') || context.selStart > 0;
-    switch (context.textType) {
-    case IntegerText:
-        if (ch == u'-')
-            return signRefused ? 0 : key;
-        return IsDigit(ch) ? key : 0;
-    case FloatText:
-        if (ch == u'-')
-            return signRefused ? 0 : key;
-        if (ch == u'.')
-            return context.text.contains(u'.') ? 0 : key;
-        return IsDigit(ch) ? key : 0;
-    case IdentText:
-        if (!IsIdentifierChar(ch, context.selStart == 0))
-            return 0;
-        break;
-    case NormalText:
-        break;
-    }
-    if (!context.acceptCharList.isEmpty() && !context.acceptCharList.contains(ch))
-        return 0;
-    return key;
 }
 
 QString FilterPastedText(const QString& text, TTextType textType) {
@@ -142,13 +115,13 @@ std::optional<double> TextToDecimal(const QString& text) {
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
         ++i;
     int digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
+    while (i < text.size() && IsAsciiDigit(text[i])) {
         ++i;
         ++digits;
     }
     if (i < text.size() && text[i] == u'.') {
         ++i;
-        while (i < text.size() && IsDigit(text[i])) {
+        while (i < text.size() && IsAsciiDigit(text[i])) {
             ++i;
             ++digits;
         }
@@ -160,7 +133,7 @@ std::optional<double> TextToDecimal(const QString& text) {
         if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
             ++i;
         int exponentDigits = 0;
-        while (i < text.size() && IsDigit(text[i])) {
+        while (i < text.size() && IsAsciiDigit(text[i])) {
             ++i;
             ++exponentDigits;
         }

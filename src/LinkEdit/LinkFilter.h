@@ -1,13 +1,17 @@
 #pragma once
 // Character rules of the link edit, kept apart from the widget so they can be used and
-// checked without events: typed-key filtering, pasted-text filtering, the repair of number
-// texts when the focus leaves, and the standard integer and decimal text conversions.
+// checked without events: which characters a text type takes, pasted-text filtering, the
+// repair of number texts when the focus leaves, and the standard integer and decimal text
+// conversions.
 #include <QChar>
 #include <QString>
 #include <cstdint>
 #include <optional>
 
 enum TTextType : std::uint8_t { NormalText, IntegerText, FloatText, IdentText };
+
+// A digit 0-9; other scripts' digits do not count.
+bool IsAsciiDigit(QChar ch);
 
 // A letter A-Z or a-z or the underscore; after the first position a digit 0-9 as well.
 // Only these ASCII characters count.
@@ -16,19 +20,6 @@ bool IsIdentifierChar(QChar ch, bool first);
 // Control characters that every filter lets through: Ctrl+A, Ctrl+C, Backspace, Ctrl+V,
 // Ctrl+X and Ctrl+Z.
 bool IsPassingControlChar(char16_t ch);
-
-// What the typed-key filter needs to know about the edit.
-struct TKeyContext {
-    TTextType textType = NormalText;
-    bool acceptNegative = true;
-    QString acceptCharList;
-    QString text;     // the whole current text
-    int selStart = 0; // start of the selection (the caret when nothing is selected)
-};
-
-// The character a typed key leaves, or 0 when the key is refused. Enter is the widget's
-// business (tab or beep) and is not treated here.
-char16_t FilterTypedChar(char16_t key, const TKeyContext& context);
 
 // The clipboard text with every character removed that the text type does not allow.
 // The sign, single-point and character-list rules do not apply to pasted text.

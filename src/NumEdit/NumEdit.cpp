@@ -7,7 +7,6 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -19,15 +18,6 @@
 #include <limits>
 
 namespace {
-constexpr QChar CtrlC(3);
-constexpr QChar CtrlV(22);
-constexpr QChar CtrlX(24);
-constexpr QChar CarriageReturn(13);
-
-bool IsClipboardChar(QChar c) {
-    return c == CtrlC || c == CtrlV || c == CtrlX;
-}
-
 // The key code the key-down and key-up rules see: the Windows codes for the keys that
 // matter; punctuation gets its own codes so that "." (0x2E in Qt) is never taken for Delete.
 int VirtualKey(const QKeyEvent* e) {
@@ -92,9 +82,10 @@ bool IsNavigation(const QKeyEvent* e) {
 }
 } // namespace
 
-TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
+TNumEdit::TNumEdit(QWidget* parent) : TCustomEdit(FModel, parent) {
     resize(100, height());
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetAlignment(taRightJustify);
+    SetEnterAsTab(true);
     // Text comes in only through the key rules: dropped text is typed, and nothing is dragged
     // out (a moving drag would delete here past the rules).
     setAcceptDrops(true);
@@ -104,7 +95,7 @@ TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 QString TNumEdit::FormatValue(long double x) const {
-    return ::FormatValue(x, FNumberFormat, FDecimals, RegionalSeparators());
+    return ::FormatValue(x, FModel.NumberFormat, FModel.Decimals, RegionalSeparators());
 }
 
 QString TNumEdit::StripThousands(const QString& s) const {
@@ -141,16 +132,16 @@ void TNumEdit::SetMaxValue(long double x) {
 }
 
 void TNumEdit::SetDecimals(int d) {
-    if (d == FDecimals)
+    if (d == FModel.Decimals)
         return;
     if (d < 0)
         d = -1;
     if (d > 14)
         d = 14;
-    const int limit = maxLength() < 32767 ? maxLength() : 0; // Qt's default means no limit
+    const int limit = LengthLimit();
     if (limit > 0 && d > limit - 2)
         d = limit - 2;
-    FDecimals = d;
+    FModel.Decimals = d;
     setText(FormatValue(Value()));
 }
 
@@ -159,7 +150,7 @@ void TNumEdit::SetDecimalsProperty(int d) {
 }
 
 void TNumEdit::SetNumberFormat(TNumberFormat f) {
-    FNumberFormat = f;
+    FModel.NumberFormat = f;
     setText(FormatValue(Value()));
 }
 
@@ -168,71 +159,29 @@ void TNumEdit::SetNumberFormatProperty(int f) {
         Guarded([&] { SetNumberFormat(static_cast<TNumberFormat>(f)); });
 }
 
-void TNumEdit::SetAlignment(TAlignment a) {
-    if (a == FAlignment)
-        return;
-    FAlignment = a;
-    const Qt::Alignment h = a == taLeftJustify    ? Qt::AlignLeft
-                            : a == taRightJustify ? Qt::AlignRight
-                                                  : Qt::AlignHCenter;
-    setAlignment(h | Qt::AlignVCenter);
-}
-
-void TNumEdit::SetAlignmentProperty(int a) {
-    if (a >= taLeftJustify && a <= taCenter)
-        SetAlignment(static_cast<TAlignment>(a));
-}
-
 void TNumEdit::SetCharCaseProperty(int c) {
     if (c >= ecNormal && c <= ecLowerCase)
         SetCharCase(static_cast<TEditCharCase>(c));
 }
 
-TNumEditModel TNumEdit::Model() const {
-    TNumEditModel m;
-    m.Text = text();
-    if (hasSelectedText()) {
-        m.SelStart = selectionStart();
-        m.SelLength = selectionLength();
-    } else {
-        m.SelStart = cursorPosition();
-        m.SelLength = 0;
-    }
-    m.Decimals = FDecimals;
-    m.NumberFormat = FNumberFormat;
-    m.CharCase = FCharCase;
-    m.MaxLength = maxLength() < 32767 ? maxLength() : 0;
-    m.Seps = RegionalSeparators();
-    return m;
-}
-
-void TNumEdit::ApplyModel(const TNumEditModel& m) {
-    const TNumEditModel now = Model();
-    // Untouched: keep the selection's direction (the caret may be at its start).
-    if (m.Text == now.Text && m.SelStart == now.SelStart && m.SelLength == now.SelLength)
-        return;
-    if (m.Text != text())
-        setText(m.Text);
-    if (m.SelLength > 0)
-        setSelection(m.SelStart, m.SelLength);
-    else
-        setCursorPosition(m.SelStart);
+TNumEditModel& TNumEdit::Rules() {
+    FModel.Seps = RegionalSeparators();
+    FModel.MaxLength = LengthLimit();
+    return FModel;
 }
 
 void TNumEdit::DeleteChar(int key) {
-    TNumEditModel m = Model();
-    m.DeleteChar(key);
-    ApplyModel(m);
+    Rules().DeleteChar(key);
+    ShowState();
 }
 
 void TNumEdit::DeleteSelection() {
-    TNumEditModel m = Model();
-    m.DeleteSelection();
-    ApplyModel(m);
+    Rules().DeleteSelection();
+    ShowState();
 }
 
 void TNumEdit::CopyToClipboard() {
-    QGuiApplication::clipboard()->setText(Model().CopyText());
+    QGuiApplication::clipboard()->setText(Rules().CopyText());
 }
 
 void TNumEdit::CutToClipboard() {
@@ -321,17 +270,6 @@ void TNumEdit::inputMethodEvent(QInputMethodEvent* e) {
         Guarded([&] { TypeText(e->commitString()); });
 }
 
-void TNumEdit::mouseReleaseEvent(QMouseEvent* e) {
-    // The middle button would paste the selection clipboard, which the box itself fills
-    // whenever its text is selected: a click into the box and a stray middle click would turn
-    // a count of 3 into 33. It does nothing here; Ctrl+V and the menu paste on purpose.
-    if (e->button() == Qt::MiddleButton) {
-        e->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(e);
-}
-
 void TNumEdit::dragEnterEvent(QDragEnterEvent* e) {
     if (isReadOnly() || !e->mimeData()->hasText()) {
         e->ignore();
@@ -384,9 +322,8 @@ void TNumEdit::HandleKeyPress(QKeyEvent* e) {
     FMouseEntry = false;
     bool used = key == 0;
     if (!isReadOnly() && (key == VK_BACK || key == VK_DELETE)) {
-        TNumEditModel m = Model();
-        m.KeyDown(key);
-        ApplyModel(m);
+        Rules().KeyDown(key);
+        ShowState();
         used = true;
     }
     // The character the key types, if any. Clipboard keys come first: a test harness sends
@@ -417,12 +354,8 @@ void TNumEdit::HandleKeyPress(QKeyEvent* e) {
 }
 
 void TNumEdit::KeyPress(QChar& key) {
-    TNumEditModel m = Model();
-    key = m.ApplyCharCase(key);
-    if (FEnterAsTab && key == CarriageReturn) {
-        focusNextPrevChild(true);
-        key = QChar();
-    }
+    key = FModel.ApplyCharCase(key);
+    EnterAsTabKey(key);
     if (!key.isNull() && FOnKeyPress)
         FOnKeyPress(this, key);
     FMouseEntry = false;
@@ -432,9 +365,8 @@ void TNumEdit::KeyPress(QChar& key) {
     }
     if (key.isNull() || isReadOnly() || IsClipboardChar(key))
         return;
-    m = Model(); // the handler may have changed the box
-    key = m.FilterKey(key);
-    ApplyModel(m);
+    key = Rules().FilterKey(key);
+    ShowState();
 }
 
 void TNumEdit::ProcessChar(QChar key) {
@@ -453,14 +385,13 @@ void TNumEdit::ProcessChar(QChar key) {
     }
     if (isReadOnly())
         return;
-    TNumEditModel m = Model();
-    m.InsertKey(key);
-    ApplyModel(m);
+    Rules().InsertKey(key);
+    ShowState();
 }
 
 void TNumEdit::DefaultButton(QChar& key) {
-    const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
-    const int selLength = hasSelectedText() ? selectionLength() : 0;
+    const int selStart = FModel.SelStart;
+    const int selLength = FModel.SelLength;
     QWidget* form = window();
     if (form == this)
         return; // no form: the key is the edit control's, which ignores it
@@ -486,12 +417,11 @@ void TNumEdit::DefaultButton(QChar& key) {
         return;
     }
     setFocus(Qt::OtherFocusReason);
-    if (FAutoSelect)
-        selectAll();
-    else if (selLength > 0)
-        setSelection(selStart, selLength);
+    if (AutoSelect())
+        FModel.SelectAll();
     else
-        setCursorPosition(selStart);
+        FModel.Select(selStart, selLength);
+    ShowState();
 }
 
 void TNumEdit::keyReleaseEvent(QKeyEvent* e) {
@@ -502,37 +432,16 @@ void TNumEdit::keyReleaseEvent(QKeyEvent* e) {
         int key = VirtualKey(e);
         if (FOnKeyUp)
             FOnKeyUp(this, key, e->modifiers());
-        TNumEditModel m = Model();
-        m.KeyUp(key);
-        ApplyModel(m);
+        Rules().KeyUp(key);
+        ShowState();
     });
 }
 
-void TNumEdit::focusInEvent(QFocusEvent* e) {
-    const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
-    const int selLength = hasSelectedText() ? selectionLength() : 0;
-    QLineEdit::focusInEvent(e);
-    // The line edit selects everything when tabbed into; that is AutoSelect's to decide.
-    if (!FAutoSelect) {
-        if (selLength > 0)
-            setSelection(selStart, selLength);
-        else
-            setCursorPosition(selStart);
-    }
-    const Qt::FocusReason reason = e->reason();
-    // Getting the window back or closing a menu is not entering the box.
-    if (reason == Qt::PopupFocusReason ||
-        (reason == Qt::ActiveWindowFocusReason && FFocusWhenDeactivated))
-        return;
-    FFocusWhenDeactivated = false;
-    Guarded([&] {
-        if (FOnEnter)
-            FOnEnter(this);
-        if (reason == Qt::MouseFocusReason || (QGuiApplication::mouseButtons() & Qt::LeftButton))
-            FMouseEntry = true;
-        if (FAutoSelect)
-            selectAll();
-    });
+void TNumEdit::DoEnter(Qt::FocusReason reason) {
+    if (FOnEnter)
+        FOnEnter(this);
+    if (reason == Qt::MouseFocusReason || (QGuiApplication::mouseButtons() & Qt::LeftButton))
+        FMouseEntry = true;
 }
 
 void TNumEdit::mousePressEvent(QMouseEvent* e) {
@@ -544,23 +453,9 @@ void TNumEdit::mousePressEvent(QMouseEvent* e) {
     if ((e->button() == Qt::LeftButton || (e->buttons() & Qt::LeftButton)) && FMouseEntry) {
         FMouseEntry = false;
         // Entered by this click: keep the whole text selected.
-        if (FAutoSelect)
+        if (AutoSelect())
             selectAll();
     }
-}
-
-void TNumEdit::focusOutEvent(QFocusEvent* e) {
-    QLineEdit::focusOutEvent(e);
-    const Qt::FocusReason reason = e->reason();
-    // Another window or a menu taking the keyboard is not leaving the box.
-    if (reason == Qt::PopupFocusReason)
-        return;
-    if (reason == Qt::ActiveWindowFocusReason) {
-        FFocusWhenDeactivated = true;
-        return;
-    }
-    FFocusWhenDeactivated = false;
-    Guarded([&] { DoExit(); });
 }
 
 void TNumEdit::DoExit() {

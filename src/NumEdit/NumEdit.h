@@ -1,18 +1,17 @@
 #pragma once
 // TNumEdit: a single-line edit box for one number. The text is the number: every key, every
 // clipboard operation and every focus change keeps it in the form the number format and the
-// decimals prescribe. The key rules live in TNumEditModel; this class forwards its events.
+// decimals prescribe. The key rules live in its TNumEditModel; this class forwards its events.
+#include "EditCore/CustomEdit.h"
 #include "NumEdit/NumEditModel.h"
 #include "NumEdit/NumberText.h"
-#include "Platform/ControlTypes.h"
 #include "Platform/Exceptions.h"
 
-#include <QLineEdit>
 #include <functional>
 
 class QMenu;
 
-class TNumEdit : public QLineEdit {
+class TNumEdit : public TCustomEdit {
     Q_OBJECT
     // The form description sets these by name. Order matters: MaxValue before MinValue (a
     // bound is refused when it would cross the other), Value after Decimals and NumberFormat.
@@ -20,11 +19,8 @@ class TNumEdit : public QLineEdit {
     Q_PROPERTY(double MaxValue READ MaxValueProperty WRITE SetMaxValueProperty)
     Q_PROPERTY(double Value READ ValueProperty WRITE SetValueProperty)
     Q_PROPERTY(int Decimals READ Decimals WRITE SetDecimalsProperty)
-    Q_PROPERTY(bool EnterAsTab READ EnterAsTab WRITE SetEnterAsTab)
-    Q_PROPERTY(int Alignment READ AlignmentProperty WRITE SetAlignmentProperty)
     Q_PROPERTY(int NumberFormat READ NumberFormatProperty WRITE SetNumberFormatProperty)
     Q_PROPERTY(int CharCase READ CharCaseProperty WRITE SetCharCaseProperty)
-    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 
   public:
@@ -42,18 +38,12 @@ class TNumEdit : public QLineEdit {
     void SetMinValue(long double x);
     long double MaxValue() const { return FMaxValue; }
     void SetMaxValue(long double x);
-    int Decimals() const { return FDecimals; }
+    int Decimals() const { return FModel.Decimals; }
     void SetDecimals(int d);
-    TNumberFormat NumberFormat() const { return FNumberFormat; }
+    TNumberFormat NumberFormat() const { return FModel.NumberFormat; }
     void SetNumberFormat(TNumberFormat f);
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment a);
-    bool EnterAsTab() const { return FEnterAsTab; }
-    void SetEnterAsTab(bool on) { FEnterAsTab = on; }
-    TEditCharCase CharCase() const { return FCharCase; }
-    void SetCharCase(TEditCharCase c) { FCharCase = c; }
-    bool AutoSelect() const { return FAutoSelect; }
-    void SetAutoSelect(bool on) { FAutoSelect = on; }
+    TEditCharCase CharCase() const { return FModel.CharCase; }
+    void SetCharCase(TEditCharCase c) { FModel.CharCase = c; }
     QString Version() const { return QStringLiteral("2.40.00.00"); }
     void SetVersion(const QString&) {} // constant
     // A range is in force when either bound is not zero.
@@ -78,9 +68,8 @@ class TNumEdit : public QLineEdit {
     // The box's context menu (the caller owns it).
     QMenu* CreateContextMenu(QWidget* parent);
 
-    // The edit state the key rules work on, and putting one back.
-    TNumEditModel Model() const;
-    void ApplyModel(const TNumEditModel& m);
+    // The edit state the key rules work on.
+    const TNumEditModel& Model() const { return FModel; }
 
     using TNotifyEvent = std::function<void(TNumEdit* sender)>;
     using TKeyEvent = std::function<void(TNumEdit* sender, int& key, Qt::KeyboardModifiers)>;
@@ -104,10 +93,9 @@ class TNumEdit : public QLineEdit {
   protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
+    void DoEnter(Qt::FocusReason reason) override;
+    void DoExit() override;
     void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -124,12 +112,13 @@ class TNumEdit : public QLineEdit {
     double ValueProperty() const; // NaN when the text does not read
     void SetValueProperty(double x) { SetValue(x); }
     void SetDecimalsProperty(int d);
-    int AlignmentProperty() const { return FAlignment; }
-    void SetAlignmentProperty(int a);
-    int NumberFormatProperty() const { return FNumberFormat; }
+    int NumberFormatProperty() const { return FModel.NumberFormat; }
     void SetNumberFormatProperty(int f);
-    int CharCaseProperty() const { return FCharCase; }
+    int CharCaseProperty() const { return FModel.CharCase; }
     void SetCharCaseProperty(int c);
+    // The model with what may have changed outside it: the regional separators and the line
+    // edit's length limit.
+    TNumEditModel& Rules();
 
     void HandleKeyPress(QKeyEvent* e);
     // Key press rules up to the filter; Key is what the edit control then gets.
@@ -137,19 +126,12 @@ class TNumEdit : public QLineEdit {
     // The edit control's handling of the character left after KeyPress.
     void ProcessChar(QChar key);
     void DefaultButton(QChar& key);
-    void DoExit();
 
+    TNumEditModel FModel;
     long double FMinValue = 0;
     long double FMaxValue = 0;
-    int FDecimals = -1;
-    TNumberFormat FNumberFormat = Standard;
-    TAlignment FAlignment = taRightJustify;
-    TEditCharCase FCharCase = ecNormal;
-    bool FEnterAsTab = true;
-    bool FAutoSelect = true;
     bool FMouseEntry = false;
     bool FPasting = false;
-    bool FFocusWhenDeactivated = false;
     TNotifyEvent FOnInvalidEntry;
     TNotifyEvent FOnEnter;
     TNotifyEvent FOnExit;

@@ -1,5 +1,7 @@
 #include "NumEdit/NumEditModel.h"
 
+#include "EditCore/EditKeys.h"
+
 #include <algorithm>
 
 QString TNumEditModel::FormatValue(long double x) const {
@@ -10,21 +12,8 @@ long double TNumEditModel::Value() const {
     return ReadNumber(Text, Seps);
 }
 
-QString TNumEditModel::SelectedText() const {
-    return Text.mid(SelStart, SelLength);
-}
-
 QString TNumEditModel::CopyText() const {
     return StripThousands(SelectedText(), Seps.Thousand);
-}
-
-QChar TNumEditModel::At(int pos) const {
-    return pos >= 1 && pos <= Text.size() ? Text[pos - 1] : QChar();
-}
-
-void TNumEditModel::ClampSelection() {
-    SelStart = std::clamp(SelStart, 0, static_cast<int>(Text.size()));
-    SelLength = std::clamp(SelLength, 0, static_cast<int>(Text.size()) - SelStart);
 }
 
 bool TNumEditModel::KeyDown(int key) {
@@ -136,14 +125,8 @@ QChar TNumEditModel::FilterKey(QChar key) {
 }
 
 void TNumEditModel::InsertKey(QChar key) {
-    if (key.isNull())
-        return;
-    ClampSelection();
-    if (MaxLength > 0 && Text.size() - SelLength + 1 > MaxLength)
-        return;
-    Text.replace(SelStart, SelLength, QString(key));
-    ++SelStart;
-    SelLength = 0;
+    if (!key.isNull())
+        Insert(QString(key));
 }
 
 void TNumEditModel::Type(QChar key) {
@@ -256,7 +239,7 @@ void TNumEditModel::Paste(const QString& clip) {
     DeleteSelection();
     for (QChar c : clip) {
         const QChar key = ApplyCharCase(c);
-        if (key != QChar(3) && key != QChar(22) && key != QChar(24) && key != QChar(13))
+        if (!IsClipboardChar(key) && key != CarriageReturn)
             Type(key);
     }
 }

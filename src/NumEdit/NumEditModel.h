@@ -1,7 +1,7 @@
 #pragma once
-// The numeric edit's key rules on a plain edit state (text, caret, selection), so that every
-// rule can be exercised key by key without a widget. The widget copies its state in, runs a
-// rule and copies the result back.
+// The numeric edit's key rules on its edit state, so that every rule can be exercised key by
+// key without a widget.
+#include "EditCore/EditState.h"
 #include "NumEdit/NumberText.h"
 
 #include <QString>
@@ -15,19 +15,16 @@ constexpr int VK_DELETE = 46;
 
 enum TEditCharCase : std::uint8_t { ecNormal, ecUpperCase, ecLowerCase };
 
-struct TNumEditModel {
-    QString Text = QStringLiteral("0");
-    int SelStart = 0;  // the caret: characters before it, and the selection's start
-    int SelLength = 0; // selected characters
+struct TNumEditModel : TEditState {
     int Decimals = -1;
     TNumberFormat NumberFormat = Standard;
     TEditCharCase CharCase = ecNormal;
-    int MaxLength = 0; // 0: no limit
     TSeparators Seps;
+
+    TNumEditModel() { Text = QStringLiteral("0"); }
 
     QString FormatValue(long double x) const;
     long double Value() const; // throws EConvertError
-    QString SelectedText() const;
     // What copying puts on the clipboard: the selection without its grouping.
     QString CopyText() const;
 
@@ -50,9 +47,4 @@ struct TNumEditModel {
     // Paste without events: the selection goes, then every character is typed.
     void Paste(const QString& clip);
     void Cut(QString& clip);
-
-  private:
-    int Pos(QChar c) const { return Text.indexOf(c) + 1; } // 1-based, 0 if absent
-    QChar At(int pos) const;                               // 1-based, null outside the text
-    void ClampSelection();
 };

@@ -152,8 +152,7 @@ TEST(LinkEditPaint, SelfDrawnTextFollowsAlignmentWithoutAButton) {
     const QRect glyphs = InkBounds(reference, reference.rect()).translated(-10, 0);
 
     for (const int boxWidth : {313, 314})
-        for (const TLinkEdit::TAlignment alignment :
-             {TLinkEdit::taLeftJustify, TLinkEdit::taRightJustify, TLinkEdit::taCenter}) {
+        for (const TAlignment alignment : {taLeftJustify, taRightJustify, taCenter}) {
             Window w([&](TLinkEdit& e) {
                 e.resize(boxWidth, 28);
                 e.SetAlignment(alignment);
@@ -163,14 +162,14 @@ TEST(LinkEditPaint, SelfDrawnTextFollowsAlignmentWithoutAButton) {
             });
             w.next->setFocus();
             const QImage image = Grab(w.edit);
-            if (alignment == TLinkEdit::taRightJustify && boxWidth == 313)
+            if (alignment == taRightJustify && boxWidth == 313)
                 SaveUnderBuild(image, "LinkEdit-lsNone.png");
             const QRect client = w.edit->ClientRect();
             const int margin = 2 + 1; // the edit's left margin, plus one for the 3D border
             int x = margin;
-            if (alignment == TLinkEdit::taRightJustify)
+            if (alignment == taRightJustify)
                 x = client.width() - width - margin - 1;
-            else if (alignment == TLinkEdit::taCenter)
+            else if (alignment == taCenter)
                 x = (client.width() - width) / 2;
             // Drawn at (x, 1) in the client area.
             EXPECT_EQ(InkBounds(image, client), glyphs.translated(client.topLeft() + QPoint(x, 1)))

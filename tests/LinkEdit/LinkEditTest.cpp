@@ -1,5 +1,6 @@
 // The link edit driven through real key, mouse and focus events.
 #include "LinkEditWindow.h"
+#include "Platform/Beep.h"
 #include "Recorder.h"
 
 #include <QApplication>
@@ -25,8 +26,8 @@ QClipboard* Clip() {
 
 struct BeepCounter {
     int count = 0;
-    std::function<void()> previous = TLinkEdit::SetBeep([this] { ++count; });
-    ~BeepCounter() { TLinkEdit::SetBeep(previous); }
+    std::function<void()> previous = SetBeepHook([this] { ++count; });
+    ~BeepCounter() { SetBeepHook(previous); }
 };
 } // namespace
 
@@ -279,7 +280,7 @@ TEST(LinkEdit, ButtonCursorShowsOverTheButtonOnly) {
     EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor); // crDefault
     QTest::mouseMove(e, on - QPoint(30, 0));
     EXPECT_EQ(e->cursor().shape(), Qt::IBeamCursor);
-    e->SetButtonCursor(TLinkEdit::crHandPoint);
+    e->SetButtonCursor(crHandPoint);
     QTest::mouseMove(e, on);
     EXPECT_EQ(e->cursor().shape(), Qt::PointingHandCursor);
 }
@@ -314,7 +315,7 @@ TEST(LinkEdit, PropertiesCanBeSetByName) {
         EXPECT_TRUE(e.setProperty(name, value)) << name;
     EXPECT_EQ(e.LinkStyle(), lsDropDown);
     EXPECT_EQ(e.TextType(), IntegerText);
-    EXPECT_EQ(e.Alignment(), TLinkEdit::taCenter);
-    EXPECT_EQ(e.ButtonCursor(), TLinkEdit::crHandPoint);
+    EXPECT_EQ(e.Alignment(), taCenter);
+    EXPECT_EQ(e.ButtonCursor(), crHandPoint);
     EXPECT_TRUE(e.EnterAsTab() && !e.AcceptNegative() && e.AcceptCharList() == "0123");
 }

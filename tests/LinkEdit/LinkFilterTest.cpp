@@ -1,5 +1,5 @@
 // Character rules of the link edit, without a widget.
-#include "LinkEdit/LinkFilter.h"
+#include "LinkEdit/LinkEditModel.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +17,19 @@ TEST(LinkFilter, IdentifierCharactersAreAsciiLettersUnderscoreAndLaterDigits) {
 }
 
 TEST(LinkFilter, OnlyTheListedControlCharactersPassEveryFilter) {
-    TKeyContext context;
-    context.acceptCharList = QStringLiteral("abc");
+    TLinkEditModel model;
+    model.AcceptCharList = QStringLiteral("abc");
     for (const TTextType type : {NormalText, IntegerText, FloatText, IdentText}) {
-        context.textType = type;
+        model.TextType = type;
         for (const char16_t c : {1, 3, 8, 22, 24, 26})
-            EXPECT_EQ(FilterTypedChar(c, context), c) << int(type) << " " << int(c);
+            EXPECT_EQ(model.FilterKey(c), c) << int(type) << " " << int(c);
         // Tab, Escape and the other control characters meet the type's filter.
         for (const char16_t c : {9, 27, 2, 25})
-            EXPECT_EQ(FilterTypedChar(c, context), 0) << int(type) << " " << int(c);
+            EXPECT_EQ(model.FilterKey(c), 0) << int(type) << " " << int(c);
     }
-    context.textType = NormalText;
-    context.acceptCharList.clear();
-    EXPECT_EQ(FilterTypedChar(9, context), 9); // no list: everything passes
+    model.TextType = NormalText;
+    model.AcceptCharList.clear();
+    EXPECT_EQ(model.FilterKey(9), 9); // no list: everything passes
 }
 
 TEST(LinkFilter, IntegerConversionTakesDecimalAndHexWithin32Bits) {
