@@ -36,7 +36,7 @@ TAAQuality TAAFontEffect::Quality() const {
 }
 
 void TAAFontEffect::SetQuality(TAAQuality Value) {
-    if (!FGraphic || Quality() == Value)
+    if (!FGraphic || Quality() == Value || !IsEnumValue<TAAQuality>(Value))
         return;
     FGraphic->AAFont()->SetQuality(Value);
     Changed();
@@ -76,26 +76,6 @@ TAALabel::TAALabel(QWidget* parent)
 
 TAALabel::~TAALabel() {
     BeginDestroy();
-}
-
-void TAALabel::SetAlignmentOrdinal(int Value) {
-    if (Value >= taLeftJustify && Value <= taCenter)
-        FEffect.SetAlignment(static_cast<TAlignment>(Value));
-}
-
-void TAALabel::SetLayoutOrdinal(int Value) {
-    if (Value >= tlTop && Value <= tlBottom)
-        FEffect.SetLayout(static_cast<TTextLayout>(Value));
-}
-
-void TAALabel::SetQualityOrdinal(int Value) {
-    if (Value >= aqHigh && Value <= aqNone)
-        FEffect.SetQuality(static_cast<TAAQuality>(Value));
-}
-
-void TAALabel::SetBackGroundModeOrdinal(int Value) {
-    if (Value >= bmTiled && Value <= bmNormal)
-        FEffect.SetBackGroundMode(static_cast<TBackGroundMode>(Value));
 }
 
 void TAALabel::Reset() {

@@ -36,14 +36,14 @@ class TAAFontEffect : public TCustomParam {
 
 class TAALabel : public TAAGraphicControl {
     Q_OBJECT
-    // What a form description sets by name; enumerations as ordinals.
+    // What a form description sets by name; enumerations by their names.
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(int Border READ Border WRITE SetBorder)
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
-    Q_PROPERTY(int Alignment READ AlignmentOrdinal WRITE SetAlignmentOrdinal)
-    Q_PROPERTY(int Layout READ LayoutOrdinal WRITE SetLayoutOrdinal)
-    Q_PROPERTY(int Quality READ QualityOrdinal WRITE SetQualityOrdinal)
-    Q_PROPERTY(int BackGroundMode READ BackGroundModeOrdinal WRITE SetBackGroundModeOrdinal)
+    Q_PROPERTY(Controls::TAlignment Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(Controls::TTextLayout Layout READ Layout WRITE SetLayout)
+    Q_PROPERTY(AATypes::TAAQuality Quality READ Quality WRITE SetQuality)
+    Q_PROPERTY(AATypes::TBackGroundMode BackGroundMode READ BackGroundMode WRITE SetBackGroundMode)
     Q_PROPERTY(QColor BackColor READ BackQColor WRITE SetBackQColor)
 
   public:
@@ -81,14 +81,14 @@ class TAALabel : public TAAGraphicControl {
 
     bool Transparent() const { return FEffect.Transparent(); }
     void SetTransparent(bool Value) { FEffect.SetTransparent(Value); }
-    int AlignmentOrdinal() const { return FEffect.Alignment(); }
-    void SetAlignmentOrdinal(int Value);
-    int LayoutOrdinal() const { return FEffect.Layout(); }
-    void SetLayoutOrdinal(int Value);
-    int QualityOrdinal() const { return FEffect.Quality(); }
-    void SetQualityOrdinal(int Value);
-    int BackGroundModeOrdinal() const { return FEffect.BackGroundMode(); }
-    void SetBackGroundModeOrdinal(int Value);
+    TAlignment Alignment() const { return FEffect.Alignment(); }
+    void SetAlignment(TAlignment Value) { FEffect.SetAlignment(Value); }
+    TTextLayout Layout() const { return FEffect.Layout(); }
+    void SetLayout(TTextLayout Value) { FEffect.SetLayout(Value); }
+    TAAQuality Quality() const { return FEffect.Quality(); }
+    void SetQuality(TAAQuality Value) { FEffect.SetQuality(Value); }
+    TBackGroundMode BackGroundMode() const { return FEffect.BackGroundMode(); }
+    void SetBackGroundMode(TBackGroundMode Value) { FEffect.SetBackGroundMode(Value); }
     QColor BackQColor() const { return ToQColor(ColorToRGB(FEffect.BackColor())); }
     void SetBackQColor(const QColor& Value) { FEffect.SetBackColor(FromQColor(Value)); }
 

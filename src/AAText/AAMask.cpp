@@ -27,10 +27,6 @@ int ScaleOf(TAAQuality quality) {
     return 1;
 }
 
-int RoundEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
 TSize RotateExtent(TSize size, double theta, TPoint& offset) {
     const double c = std::cos(-theta), s = std::sin(-theta);
     const double a = size.cx / 2.0, b = size.cy / 2.0;
@@ -88,9 +84,7 @@ void TAAMask::Assign(const TPersistent* source) {
         SetQuality(mask->FQuality);
         FGrayBytesPerLine = mask->FGrayBytesPerLine;
         FBytesPerLine = mask->FBytesPerLine;
-        FMaskBuf.assign(mask->FMaskBuf.begin(),
-                        mask->FMaskBuf.begin() +
-                            static_cast<std::ptrdiff_t>(FBytesPerLine) * FHeight);
+        FBits.Assign(&mask->FBits);
         return;
     }
     TPersistent::Assign(source);
@@ -101,11 +95,20 @@ void TAAMask::SetQuality(TAAQuality quality) {
     FScale = ScaleOf(quality);
 }
 
-void TAAMask::SetSize(int width, int height) {
+void TAAMask::Resize(int width, int height) {
     FWidth = std::max(width, 0);
     FHeight = std::max(height, 0);
-    FBytesPerLine = (FWidth + 3) / 4 * 4;
-    FMaskBuf.assign(static_cast<std::size_t>(FBytesPerLine) * FHeight, 0);
+    QImage& image = FBits.Image();
+    if (FWidth == 0 || FHeight == 0)
+        image = QImage();
+    else if (image.width() != FWidth || image.height() != FHeight)
+        image = QImage(FWidth, FHeight, QImage::Format_Grayscale8);
+    FBytesPerLine = FBits.BytesPerLine();
+}
+
+void TAAMask::SetSize(int width, int height) {
+    Resize(width, height);
+    FBits.Image().fill(0);
 }
 
 TSize TAAMask::TextSize(const QString& text) {
@@ -151,10 +154,7 @@ void TAAMask::DrawMaskEx(const QString& text, TSize size, TPoint origin) {
     TCanvas* canvas = FAAFont ? FAAFont->Canvas() : nullptr;
     if (!canvas)
         return;
-    FWidth = std::max(size.cx, 0);
-    FHeight = std::max(size.cy, 0);
-    FBytesPerLine = (FWidth + 3) / 4 * 4;
-    FMaskBuf.resize(static_cast<std::size_t>(FBytesPerLine) * FHeight);
+    Resize(size.cx, size.cy);
     const TLogFont enlarged = EnlargedFont(*canvas->Font(), FScale, FPixelRatio);
     if (enlarged.Escapement == 0 && !enlarged.Underline && !enlarged.StrikeOut)
         DrawFromGlyphs(text, enlarged, origin);
@@ -172,9 +172,9 @@ void TAAMask::DrawFromGlyphs(const QString& text, const TLogFont& enlarged, TPoi
                      FWidth, FHeight, FSums.data());
     // The block sums are the reduction's before its final division.
     const int shift = FQuality == aqHigh ? 4 : FQuality == aqNormal ? 3 : FQuality == aqLow ? 2 : 0;
+    std::uint8_t* rows = Rows();
     for (int y = 0; y < FHeight; ++y)
-        ShiftRow(ScanLineOf(y, FMaskBuf.data()),
-                 FSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth, shift,
+        ShiftRow(RowOf(rows, y), FSums.data() + static_cast<std::ptrdiff_t>(y) * FWidth, shift,
                  static_cast<std::size_t>(FWidth));
 }
 
@@ -213,8 +213,9 @@ void TAAMask::DrawByPainter(const QString& text, const TLogFont& enlarged, TPoin
     // Each Scale x Scale block of work pixels (gray level = coverage) becomes one mask byte.
     constexpr int P = 4; // bytes per work pixel
     const int s = FScale;
+    std::uint8_t* rows = Rows();
     for (int y = 0; y < FHeight; ++y) {
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        std::uint8_t* dst = RowOf(rows, y);
         const std::uint8_t* r0 = FGrayBmp->ScanLine(s * y);
         switch (FQuality) {
         case aqHigh: {
@@ -261,12 +262,14 @@ void TAAMask::DrawByPainter(const QString& text, const TLogFont& enlarged, TPoin
 void TAAMask::Outline() {
     if (FHeight < 3 || FWidth < 3)
         return;
-    std::vector<std::uint8_t> copy(FMaskBuf);
+    std::uint8_t* rows = Rows();
+    std::vector<std::uint8_t> copy(rows,
+                                   rows + static_cast<std::ptrdiff_t>(FBytesPerLine) * FHeight);
     for (int y = 1; y < FHeight - 1; ++y) {
-        const std::uint8_t* u = ScanLineOf(y - 1, copy.data());
-        const std::uint8_t* m = ScanLineOf(y, copy.data());
-        const std::uint8_t* d = ScanLineOf(y + 1, copy.data());
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        const std::uint8_t* u = RowOf(copy.data(), y - 1);
+        const std::uint8_t* m = RowOf(copy.data(), y);
+        const std::uint8_t* d = RowOf(copy.data(), y + 1);
+        std::uint8_t* dst = RowOf(rows, y);
         for (int x = 1; x < FWidth - 1; ++x) {
             const int d1 = std::abs(d[x] - u[x]);
             const int d2 = std::abs(m[x + 1] - m[x - 1]);
@@ -286,8 +289,9 @@ void TAAMask::Blur(int strength) {
     // own row were taken, so the sums need no copy of the mask.
     const int w = FWidth, last = w - 1;
     FBlurSums.resize(static_cast<std::size_t>(w) * FHeight);
+    std::uint8_t* rows = Rows();
     for (int y = 0; y < FHeight; ++y) {
-        const std::uint8_t* src = ScanLineOf(y, FMaskBuf.data());
+        const std::uint8_t* src = RowOf(rows, y);
         std::uint16_t* out = FBlurSums.data() + static_cast<std::ptrdiff_t>(y) * w;
         auto at = [&](int x) { return src[std::clamp(x, 0, last)]; };
         const int inner0 = std::min(2, w), inner1 = std::max(inner0, w - 2);
@@ -306,36 +310,45 @@ void TAAMask::Blur(int strength) {
         for (int k = 0; k < 5; ++k)
             r[k] = FBlurSums.data() +
                    static_cast<std::ptrdiff_t>(std::clamp(y + k - 2, 0, FHeight - 1)) * w;
-        BlurRow(ScanLineOf(y, FMaskBuf.data()), r, t, static_cast<std::size_t>(w));
+        BlurRow(RowOf(rows, y), r, t, static_cast<std::size_t>(w));
     }
 }
 
 void TAAMask::Spray(int amount) {
     TRandomRun Random;
+    if (FWidth <= 0 || FHeight <= 0)
+        return;
+    std::uint8_t* rows = Rows();
     for (int y = 0; y < FHeight; ++y) {
-        std::uint8_t* dst = ScanLineOf(y, FMaskBuf.data());
+        std::uint8_t* dst = RowOf(rows, y);
         for (int x = 0; x < FWidth; ++x) {
             const int r = Random(amount + 1);
             const int sx = std::clamp(x + r - Random(2 * r), 0, FWidth - 1);
             const int sy = std::clamp(y + r - Random(2 * r), 0, FHeight - 1);
-            dst[x] = ScanLineOf(sy, FMaskBuf.data())[sx];
+            dst[x] = RowOf(rows, sy)[sx];
         }
     }
 }
 
 void TAAMask::HorzMirror() {
+    if (FWidth <= 0 || FHeight <= 0)
+        return;
+    std::uint8_t* rows = Rows();
     for (int y = 0; y < FHeight; ++y) {
-        std::uint8_t* row = ScanLineOf(y, FMaskBuf.data());
+        std::uint8_t* row = RowOf(rows, y);
         std::reverse(row, row + FWidth);
     }
 }
 
 void TAAMask::VertMirror() {
+    if (FWidth <= 0 || FHeight <= 0)
+        return;
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(FBytesPerLine));
     const auto bytes = static_cast<std::size_t>(FBytesPerLine);
+    std::uint8_t* rows = Rows();
     for (int i = 0; i < FHeight / 2; ++i) {
-        std::uint8_t* a = ScanLineOf(i, FMaskBuf.data());
-        std::uint8_t* b = ScanLineOf(FHeight - 1 - i, FMaskBuf.data());
+        std::uint8_t* a = RowOf(rows, i);
+        std::uint8_t* b = RowOf(rows, FHeight - 1 - i);
         std::memcpy(scratch.data(), a, bytes);
         std::memcpy(a, b, bytes);
         std::memcpy(b, scratch.data(), bytes);
@@ -345,11 +358,11 @@ void TAAMask::VertMirror() {
 std::uint8_t* TAAMask::ScanLine(int y) {
     if (y < 0 || y > FHeight - 1)
         throw EInvalidLine();
-    return ScanLineOf(y, FMaskBuf.data());
+    return FBits.Image().scanLine(y);
 }
 
 const std::uint8_t* TAAMask::ScanLine(int y) const {
     if (y < 0 || y > FHeight - 1)
         throw EInvalidLine();
-    return FMaskBuf.data() + static_cast<std::ptrdiff_t>(FHeight - 1 - y) * FBytesPerLine;
+    return FBits.Image().constScanLine(y);
 }

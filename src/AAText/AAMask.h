@@ -1,10 +1,13 @@
 #pragma once
 // Coverage masks: a text drawn white on black at Scale times its size and averaged down, one
-// byte per pixel (0 no ink .. 255 full ink), plus the in-place effects applied to coverage.
+// byte per pixel (0 no ink .. 255 full ink) in a gray bitmap of the drawing layer, top row
+// first, plus the in-place effects applied to coverage.
 #include "AAText/ParamsTypes.h"
+#include "Platform/Bitmap.h"
 #include "Platform/Canvas.h"
 #include "Platform/Font.h"
 #include "Platform/Picture.h"
+#include "Platform/Rounding.h"
 
 #include <QString>
 #include <cstdint>
@@ -12,14 +15,10 @@
 #include <vector>
 
 class TAAFont;
-class TBitmap;
 class TGlyphCache;
 
 // The supersampling factor of a quality: 4, 3, 2, 1.
 int ScaleOf(TAAQuality quality);
-
-// Rounds to the nearest integer, halves to the even neighbour.
-int RoundEven(double value);
 
 // Bounding box of a w x h box rotated by theta (radians, counter-clockwise) and where the
 // unrotated box's top-left corner lies inside it (offset).
@@ -67,11 +66,8 @@ class TAAMask : public TPersistent {
     // Row y (0 = top of the text); raises EInvalidLine outside 0..Height-1.
     std::uint8_t* ScanLine(int y);
     const std::uint8_t* ScanLine(int y) const;
-    // Row y of a buffer laid out like the mask; unchecked.
-    std::uint8_t* ScanLineOf(int y, std::uint8_t* buffer) const {
-        return buffer + static_cast<std::ptrdiff_t>(FHeight - 1 - y) * FBytesPerLine;
-    }
-    const std::vector<std::uint8_t>& MaskBuf() const { return FMaskBuf; }
+    // The coverage as an 8-bit gray bitmap (level = coverage), Width x Height.
+    const TBitmap& Bitmap() const { return FBits; }
 
     // Sets a blank (all 0) mask of the given size, for building coverage directly.
     void SetSize(int width, int height);
@@ -81,13 +77,21 @@ class TAAMask : public TPersistent {
     TGlyphCache* GlyphCache() const { return FGlyphs.get(); }
 
   private:
+    // Makes the bitmap width x height without keeping or clearing its pixels.
+    void Resize(int width, int height);
+    // First byte of the rows and the step between them; unchecked, for the inner loops.
+    std::uint8_t* Rows() { return FBits.Image().bits(); }
+    std::uint8_t* RowOf(std::uint8_t* rows, int y) const {
+        return rows + static_cast<std::ptrdiff_t>(y) * FBytesPerLine;
+    }
+
     // Upright text without underline or strike-out: put together from kept glyphs.
     void DrawFromGlyphs(const QString& text, const TLogFont& enlarged, TPoint origin);
     // Any other text: drawn whole at Scale times its size on the work bitmap and reduced.
     void DrawByPainter(const QString& text, const TLogFont& enlarged, TPoint origin);
 
     TAAQuality FQuality = aqNormal;
-    std::vector<std::uint8_t> FMaskBuf;
+    TBitmap FBits{0, 0, pf8bit};
     int FHeight = 0;
     int FWidth = 0;
     int FGrayBytesPerLine = 0;

@@ -3,7 +3,9 @@
 #include "Platform/Exceptions.h"
 
 #include <QSettings>
+#include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
@@ -99,6 +101,123 @@ class SectionScope {
     bool grouped_;
 };
 
+template <typename> struct MemberTraits;
+template <typename P, typename T> struct MemberTraits<T P::*> { using Type = T; };
+
+template <typename T> constexpr TFieldType FieldTypeOf() {
+    if constexpr (std::is_enum_v<T>)
+        return TFieldType::Enumeration;
+    else if constexpr (std::is_same_v<T, bool>)
+        return TFieldType::Bool;
+    else if constexpr (std::is_same_v<T, std::uint8_t>)
+        return TFieldType::Byte;
+    else if constexpr (std::is_same_v<T, std::int8_t>)
+        return TFieldType::ShortInt;
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return TFieldType::SmallInt;
+    else {
+        static_assert(std::is_same_v<T, TColor>, "a field type the settings file cannot hold");
+        return TFieldType::Color;
+    }
+}
+
+template <typename Owner> constexpr TEffectPart PartOfType() {
+    if constexpr (std::is_same_v<Owner, TAAShadow>)
+        return TEffectPart::Shadow;
+    else if constexpr (std::is_same_v<Owner, TAAGradual>)
+        return TEffectPart::Gradual;
+    else if constexpr (std::is_same_v<Owner, TAATexture>)
+        return TEffectPart::Texture;
+    else
+        return TEffectPart::Effect;
+}
+
+template <typename Owner, auto Member> void* FieldAt(TNotifyClass& part) {
+    return &(static_cast<Owner&>(part).*Member);
+}
+
+// A row of the field table: the key and the member; type and part follow from the member.
+template <typename Owner, auto Member> TEffectField Row(const char* key) {
+    using T = typename MemberTraits<decltype(Member)>::Type;
+    static_assert(!std::is_enum_v<T> || sizeof(T) == 1, "enumerations are stored in one byte");
+    QMetaEnum meta;
+    if constexpr (std::is_enum_v<T>)
+        meta = QMetaEnum::fromType<T>();
+    return TEffectField{key, PartOfType<Owner>(), FieldTypeOf<T>(), meta, &FieldAt<Owner, Member>};
+}
+
+std::size_t SizeOf(TFieldType type) {
+    switch (type) {
+    case TFieldType::Byte:
+    case TFieldType::ShortInt:
+    case TFieldType::Enumeration:
+        return 1;
+    case TFieldType::SmallInt:
+        return 2;
+    case TFieldType::Bool:
+        return sizeof(bool);
+    case TFieldType::Color:
+        return sizeof(TColor);
+    }
+    return 0;
+}
+
+template <typename T> T& As(void* at) {
+    return *static_cast<T*>(at);
+}
+
+void LoadField(const TEffectField& f, void* at, const QSettings& ini) {
+    const QString key = QLatin1String(f.Key);
+    switch (f.Type) {
+    case TFieldType::Byte:
+        As<std::uint8_t>(at) = LowByte(ReadInteger(ini, key, As<std::uint8_t>(at)));
+        break;
+    case TFieldType::ShortInt:
+        As<std::int8_t>(at) = SignedByte(ReadInteger(ini, key, As<std::int8_t>(at)));
+        break;
+    case TFieldType::SmallInt:
+        As<std::int16_t>(at) = SignedWord(ReadInteger(ini, key, As<std::int16_t>(at)));
+        break;
+    case TFieldType::Bool:
+        As<bool>(at) = ReadBool(ini, key, As<bool>(at));
+        break;
+    case TFieldType::Color:
+        As<TColor>(at) = Color32(ReadInteger(ini, key, ColorValue(As<TColor>(at))));
+        break;
+    case TFieldType::Enumeration: {
+        // A value outside the enumeration (negative ones too) falls back to the first one, so
+        // the renderer never sees a value it does not know.
+        const qint64 v = ReadInteger(ini, key, As<std::uint8_t>(at));
+        const bool known = v >= 0 && v <= 0xFF && f.Enum.valueToKey(int(v)) != nullptr;
+        As<std::uint8_t>(at) = static_cast<std::uint8_t>(known ? v : f.Enum.value(0));
+        break;
+    }
+    }
+}
+
+void SaveField(const TEffectField& f, const void* at, QSettings& ini) {
+    const QString key = QLatin1String(f.Key);
+    void* p = const_cast<void*>(at);
+    switch (f.Type) {
+    case TFieldType::Byte:
+    case TFieldType::Enumeration:
+        ini.setValue(key, unsigned{As<std::uint8_t>(p)});
+        break;
+    case TFieldType::ShortInt:
+        ini.setValue(key, int{As<std::int8_t>(p)});
+        break;
+    case TFieldType::SmallInt:
+        ini.setValue(key, int{As<std::int16_t>(p)});
+        break;
+    case TFieldType::Bool:
+        WriteBool(ini, key, As<bool>(p));
+        break;
+    case TFieldType::Color:
+        ini.setValue(key, ColorValue(As<TColor>(p)));
+        break;
+    }
+}
+
 } // namespace
 
 TAAEffect::TAAEffect(TNotifyEvent OnChanged)
@@ -106,20 +225,60 @@ TAAEffect::TAAEffect(TNotifyEvent OnChanged)
       FGradual([this](TPersistent* s) { ChildChanged(s); }),
       FTexture([this](TPersistent* s) { ChildChanged(s); }) {}
 
+std::span<const TEffectField> TAAEffect::Fields() {
+    static const TEffectField table[] = {
+        Row<TAAEffect, &TAAEffect::FAlpha>("Alpha"),
+        Row<TAAEffect, &TAAEffect::FBlur>("Blur"),
+        Row<TAAEffect, &TAAEffect::FNoise>("Noise"),
+        Row<TAAEffect, &TAAEffect::FSpray>("Spray"),
+        Row<TAAEffect, &TAAEffect::FAngle>("Angle"),
+        Row<TAAEffect, &TAAEffect::FOutline>("Outline"),
+        Row<TAAEffect, &TAAEffect::FHorzMirror>("HorzMirror"),
+        Row<TAAEffect, &TAAEffect::FVertMirror>("VertMirror"),
+        Row<TAAShadow, &TAAShadow::FEnabled>("Shadow"),
+        Row<TAAShadow, &TAAShadow::FAlpha>("ShadowAlpha"),
+        Row<TAAShadow, &TAAShadow::FBlur>("ShadowBlur"),
+        Row<TAAShadow, &TAAShadow::FColor>("ShadowColor"),
+        Row<TAAShadow, &TAAShadow::FOffsetX>("ShadowOffsetX"),
+        Row<TAAShadow, &TAAShadow::FOffsetY>("ShadowOffsetY"),
+        Row<TAAGradual, &TAAGradual::FEnabled>("Gradual"),
+        Row<TAAGradual, &TAAGradual::FStartColor>("GradualStartColor"),
+        Row<TAAGradual, &TAAGradual::FEndColor>("GradualEndColor"),
+        Row<TAAGradual, &TAAGradual::FStyle>("GradualStyle"),
+        Row<TAATexture, &TAATexture::FEnabled>("Texture"),
+        Row<TAATexture, &TAATexture::FMode>("TextureMode"),
+    };
+    return table;
+}
+
+void TAAEffect::CopyFields(TEffectPart Part, TNotifyClass& Dest, const TNotifyClass& Source) {
+    auto& source = const_cast<TNotifyClass&>(Source);
+    for (const TEffectField& f : Fields())
+        if (f.Part == Part)
+            std::memcpy(f.At(Dest), f.At(source), SizeOf(f.Type));
+}
+
+TNotifyClass& TAAEffect::PartOf(TEffectPart Part) {
+    switch (Part) {
+    case TEffectPart::Shadow:
+        return FShadow;
+    case TEffectPart::Gradual:
+        return FGradual;
+    case TEffectPart::Texture:
+        return FTexture;
+    case TEffectPart::Effect:
+        break;
+    }
+    return *this;
+}
+
 void TAAEffect::Assign(const TPersistent* Source) {
     TNotifyClass::Assign(Source);
     if (auto* source = dynamic_cast<const TAAEffect*>(Source)) {
-        FAlpha = source->FAlpha;
-        FBlur = source->FBlur;
-        FNoise = source->FNoise;
-        FOutline = source->FOutline;
-        FHorzMirror = source->FHorzMirror;
-        FVertMirror = source->FVertMirror;
-        FSpray = source->FSpray;
-        FAngle = source->FAngle;
-        FShadow.Assign(&source->FShadow);
-        FGradual.Assign(&source->FGradual);
-        FTexture.Assign(&source->FTexture);
+        auto& from = const_cast<TAAEffect&>(*source);
+        for (const TEffectField& f : Fields())
+            std::memcpy(f.At(PartOf(f.Part)), f.At(from.PartOf(f.Part)), SizeOf(f.Type));
+        FTexture.FPicture.Assign(&source->FTexture.FPicture); // reports as a picture change
     }
 }
 
@@ -165,69 +324,16 @@ void TAAEffect::SetVertMirror(bool Value) {
 
 void TAAEffect::LoadFromIniSection(QSettings& Ini, const QString& Section) {
     SectionScope scope(Ini, Section);
-    FAlpha = LowByte(ReadInteger(Ini, QStringLiteral("Alpha"), FAlpha));
-    FBlur = LowByte(ReadInteger(Ini, QStringLiteral("Blur"), FBlur));
-    FNoise = LowByte(ReadInteger(Ini, QStringLiteral("Noise"), FNoise));
-    FSpray = LowByte(ReadInteger(Ini, QStringLiteral("Spray"), FSpray));
-    FAngle = SignedWord(ReadInteger(Ini, QStringLiteral("Angle"), FAngle));
-    FOutline = ReadBool(Ini, QStringLiteral("Outline"), FOutline);
-    FHorzMirror = ReadBool(Ini, QStringLiteral("HorzMirror"), FHorzMirror);
-    FVertMirror = ReadBool(Ini, QStringLiteral("VertMirror"), FVertMirror);
-
-    FShadow.FEnabled = ReadBool(Ini, QStringLiteral("Shadow"), FShadow.FEnabled);
-    FShadow.FAlpha = LowByte(ReadInteger(Ini, QStringLiteral("ShadowAlpha"), FShadow.FAlpha));
-    FShadow.FBlur = LowByte(ReadInteger(Ini, QStringLiteral("ShadowBlur"), FShadow.FBlur));
-    FShadow.FColor =
-        Color32(ReadInteger(Ini, QStringLiteral("ShadowColor"), ColorValue(FShadow.FColor)));
-    FShadow.FOffsetX =
-        SignedByte(ReadInteger(Ini, QStringLiteral("ShadowOffsetX"), FShadow.FOffsetX));
-    FShadow.FOffsetY =
-        SignedByte(ReadInteger(Ini, QStringLiteral("ShadowOffsetY"), FShadow.FOffsetY));
-
-    FGradual.FEnabled = ReadBool(Ini, QStringLiteral("Gradual"), FGradual.FEnabled);
-    FGradual.FStartColor = Color32(
-        ReadInteger(Ini, QStringLiteral("GradualStartColor"), ColorValue(FGradual.FStartColor)));
-    FGradual.FEndColor = Color32(
-        ReadInteger(Ini, QStringLiteral("GradualEndColor"), ColorValue(FGradual.FEndColor)));
-    // An ordinal outside the enumeration (negative ones too) falls back to the first value, so
-    // the renderer never sees a style it does not know.
-    const qint64 style = ReadInteger(Ini, QStringLiteral("GradualStyle"), FGradual.FStyle);
-    FGradual.FStyle = style >= gsLeftToRight && style <= gsCenterToTB
-                          ? static_cast<TGradualStyle>(style)
-                          : gsLeftToRight;
-
-    FTexture.FEnabled = ReadBool(Ini, QStringLiteral("Texture"), FTexture.FEnabled);
-    const qint64 mode = ReadInteger(Ini, QStringLiteral("TextureMode"), FTexture.FMode);
-    FTexture.FMode =
-        mode >= tmTiled && mode <= tmNormal ? static_cast<TTextureMode>(mode) : tmTiled;
+    for (const TEffectField& f : Fields())
+        LoadField(f, f.At(PartOf(f.Part)), Ini);
 }
 
 void TAAEffect::SaveToIniSection(QSettings& Ini, const QString& Section) const {
     {
         SectionScope scope(Ini, Section);
-        Ini.setValue(QStringLiteral("Alpha"), unsigned{FAlpha});
-        Ini.setValue(QStringLiteral("Blur"), unsigned{FBlur});
-        Ini.setValue(QStringLiteral("Noise"), unsigned{FNoise});
-        Ini.setValue(QStringLiteral("Spray"), unsigned{FSpray});
-        Ini.setValue(QStringLiteral("Angle"), int{FAngle});
-        WriteBool(Ini, QStringLiteral("Outline"), FOutline);
-        WriteBool(Ini, QStringLiteral("HorzMirror"), FHorzMirror);
-        WriteBool(Ini, QStringLiteral("VertMirror"), FVertMirror);
-
-        WriteBool(Ini, QStringLiteral("Shadow"), FShadow.Enabled());
-        Ini.setValue(QStringLiteral("ShadowAlpha"), unsigned{FShadow.Alpha()});
-        Ini.setValue(QStringLiteral("ShadowBlur"), unsigned{FShadow.Blur()});
-        Ini.setValue(QStringLiteral("ShadowColor"), ColorValue(FShadow.Color()));
-        Ini.setValue(QStringLiteral("ShadowOffsetX"), int{FShadow.OffsetX()});
-        Ini.setValue(QStringLiteral("ShadowOffsetY"), int{FShadow.OffsetY()});
-
-        WriteBool(Ini, QStringLiteral("Gradual"), FGradual.Enabled());
-        Ini.setValue(QStringLiteral("GradualStartColor"), ColorValue(FGradual.StartColor()));
-        Ini.setValue(QStringLiteral("GradualEndColor"), ColorValue(FGradual.EndColor()));
-        Ini.setValue(QStringLiteral("GradualStyle"), unsigned{FGradual.Style()});
-
-        WriteBool(Ini, QStringLiteral("Texture"), FTexture.Enabled());
-        Ini.setValue(QStringLiteral("TextureMode"), unsigned{FTexture.Mode()});
+        auto& self = const_cast<TAAEffect&>(*this);
+        for (const TEffectField& f : Fields())
+            SaveField(f, f.At(self.PartOf(f.Part)), Ini);
     }
     // Written through at once, so that a store that cannot be written is reported here.
     Ini.sync();

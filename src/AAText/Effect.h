@@ -4,9 +4,29 @@
 // reaches this object's owner as a change of the effect.
 #include "AAText/Params.h"
 
+#include <QMetaEnum>
 #include <QString>
+#include <span>
 
 class QSettings;
+
+// Which object of an effect set holds a field.
+enum class TEffectPart : std::uint8_t { Effect, Shadow, Gradual, Texture };
+
+// How a field is stored and what a value read from a settings file becomes: an integer keeps
+// the bits of its field's width, a boolean reads numbers and true/false, and an enumeration
+// outside its declared values becomes its first value.
+enum class TFieldType : std::uint8_t { Byte, ShortInt, SmallInt, Bool, Color, Enumeration };
+
+// One field of the effect set: its settings key, where it lives and its type. The table of
+// them drives copying, loading and saving, so a new field is one row plus its renderer.
+struct TEffectField {
+    const char* Key;
+    TEffectPart Part;
+    TFieldType Type;
+    QMetaEnum Enum; // the declared values of an enumeration
+    void* (*At)(TNotifyClass& part);
+};
 
 class TAAEffect : public TNotifyClass {
   public:
@@ -18,6 +38,11 @@ class TAAEffect : public TNotifyClass {
 
     explicit TAAEffect(TNotifyEvent OnChanged = {});
     void Assign(const TPersistent* Source) override;
+
+    // Every field of the effect and its children, in the order they are written.
+    static std::span<const TEffectField> Fields();
+    // Copies the fields of one part (not the texture's picture) without notifying.
+    static void CopyFields(TEffectPart Part, TNotifyClass& Dest, const TNotifyClass& Source);
 
     // Reads every value of the effect and of its shadow, gradient and texture (not the
     // texture's picture) from one section. An absent key leaves its field as it is; loading
@@ -55,6 +80,8 @@ class TAAEffect : public TNotifyClass {
     void SetVertMirror(bool Value);
 
   private:
+    TNotifyClass& PartOf(TEffectPart Part);
+
     TAAShadow FShadow;
     TAAGradual FGradual;
     TAATexture FTexture;

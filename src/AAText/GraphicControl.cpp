@@ -69,15 +69,14 @@ void TAAGraphicControl::SetAutoSize(bool Value) {
 }
 
 void TAAGraphicControl::SetAlign(TAlign Value) {
+    // A value outside the enumeration places the control nowhere in particular.
+    if (!IsEnumValue<TAlign>(Value))
+        Value = alNone;
     if (FAlign == Value)
         return;
     FAlign = Value;
     ApplyAlign();
     Changed();
-}
-
-void TAAGraphicControl::SetAlignOrdinal(int Value) {
-    SetAlign(Value >= alNone && Value <= alClient ? static_cast<TAlign>(Value) : alNone);
 }
 
 TColor TAAGraphicControl::Color() const {

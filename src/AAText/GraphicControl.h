@@ -17,15 +17,24 @@
 #include <memory>
 #include <vector>
 
+namespace Aligns {
+Q_NAMESPACE
 // Where a control places itself inside its parent.
 enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+Q_ENUM_NS(TAlign)
+} // namespace Aligns
+
+#ifndef Q_MOC_RUN
+using Aligns::TAlign;
+using enum Aligns::TAlign;
+#endif
 
 using TBorderWidth = int; // pixels, never negative
 
 class TAAGraphicControl : public QWidget, public TParamHost {
     Q_OBJECT
-    // What a form description sets by name; enumerations as ordinals, colours as QColor.
-    Q_PROPERTY(int Align READ AlignOrdinal WRITE SetAlignOrdinal)
+    // What a form description sets by name; enumerations by their names, colours as QColor.
+    Q_PROPERTY(Aligns::TAlign Align READ Align WRITE SetAlign)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
     Q_PROPERTY(QColor Color READ ColorQColor WRITE SetColorQColor)
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
@@ -163,8 +172,6 @@ class TAAGraphicControl : public QWidget, public TParamHost {
     void SyncParentFont();
     void WatchParent();
     void ApplyHint();
-    int AlignOrdinal() const { return FAlign; }
-    void SetAlignOrdinal(int Value);
     QColor ColorQColor() const { return ToQColor(ColorToRGB(Color())); }
     void SetColorQColor(const QColor& Value) { SetColor(FromQColor(Value)); }
     QColor FontQColor() const { return ToQColor(ColorToRGB(FFont.Color())); }

@@ -1,5 +1,7 @@
 #include "AAText/Params.h"
 
+#include "AAText/Effect.h"
+
 // ---- TNotifyClass
 
 TNotifyClass::TNotifyClass(TNotifyEvent OnChanged) : FOnChanged(std::move(OnChanged)) {}
@@ -46,13 +48,8 @@ TAAShadow::TAAShadow(TNotifyEvent OnChanged) : TEnabledClass(std::move(OnChanged
 
 void TAAShadow::Assign(const TPersistent* Source) {
     TEnabledClass::Assign(Source);
-    if (auto* source = dynamic_cast<const TAAShadow*>(Source)) {
-        FBlur = source->FBlur;
-        FAlpha = source->FAlpha;
-        FColor = source->FColor;
-        FOffsetX = source->FOffsetX;
-        FOffsetY = source->FOffsetY;
-    }
+    if (auto* source = dynamic_cast<const TAAShadow*>(Source))
+        TAAEffect::CopyFields(TEffectPart::Shadow, *this, *source);
 }
 
 void TAAShadow::SetBlur(TBlurStrength Value) {
@@ -77,11 +74,8 @@ TAAGradual::TAAGradual(TNotifyEvent OnChanged) : TEnabledClass(std::move(OnChang
 
 void TAAGradual::Assign(const TPersistent* Source) {
     TEnabledClass::Assign(Source);
-    if (auto* source = dynamic_cast<const TAAGradual*>(Source)) {
-        FStyle = source->FStyle;
-        FStartColor = source->FStartColor;
-        FEndColor = source->FEndColor;
-    }
+    if (auto* source = dynamic_cast<const TAAGradual*>(Source))
+        TAAEffect::CopyFields(TEffectPart::Gradual, *this, *source);
 }
 
 void TAAGradual::SetStyle(TGradualStyle Value) {
@@ -103,7 +97,7 @@ TAATexture::TAATexture(TNotifyEvent OnChanged) : TEnabledClass(std::move(OnChang
 void TAATexture::Assign(const TPersistent* Source) {
     TEnabledClass::Assign(Source);
     if (auto* source = dynamic_cast<const TAATexture*>(Source)) {
-        FMode = source->FMode;
+        TAAEffect::CopyFields(TEffectPart::Texture, *this, *source);
         FPicture.Assign(&source->FPicture); // reports as a picture change
     }
 }

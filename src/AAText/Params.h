@@ -54,6 +54,7 @@ class TEnabledClass : public TNotifyClass {
     virtual void SetEnabled(bool Value);
 
   protected:
+    friend class TAAEffect; // its field table copies, loads and saves the switch
     bool FEnabled = false;
 };
 

@@ -18,17 +18,22 @@ void TCustomParam::Assign(const TPersistent* Source) {
     }
 }
 
+// Values from outside the enumerations (a form description, a cast) are refused, so the
+// layout code never sees a value it does not know.
 void TCustomParam::SetAlignment(TAlignment Value) {
-    SetField(FAlignment, Value);
+    if (IsEnumValue<TAlignment>(Value))
+        SetField(FAlignment, Value);
 }
 void TCustomParam::SetTransparent(bool Value) {
     SetField(FTransparent, Value);
 }
 void TCustomParam::SetLayout(TTextLayout Value) {
-    SetField(FLayout, Value);
+    if (IsEnumValue<TTextLayout>(Value))
+        SetField(FLayout, Value);
 }
 void TCustomParam::SetBackGroundMode(TBackGroundMode Value) {
-    SetField(FBackGroundMode, Value);
+    if (IsEnumValue<TBackGroundMode>(Value))
+        SetField(FBackGroundMode, Value);
 }
 void TCustomParam::SetBackGround(const TPicture& Value) {
     FBackGround.Assign(&Value);

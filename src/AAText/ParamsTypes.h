@@ -19,7 +19,10 @@ inline constexpr int TOffsetMin = -20, TOffsetMax = 20;
 inline constexpr int TSprayRangeMin = 0, TSprayRangeMax = 100;
 inline constexpr int TAngleMin = -360, TAngleMax = 360;
 
+namespace AATypes {
+Q_NAMESPACE
 enum TAAQuality : std::uint8_t { aqHigh, aqNormal, aqLow, aqNone };
+Q_ENUM_NS(TAAQuality)
 
 enum TGradualStyle : std::uint8_t {
     gsLeftToRight,
@@ -29,7 +32,22 @@ enum TGradualStyle : std::uint8_t {
     gsCenterToLR,
     gsCenterToTB
 };
+Q_ENUM_NS(TGradualStyle)
 
 enum TTextureMode : std::uint8_t { tmTiled, tmStretched, tmCenter, tmNormal };
+Q_ENUM_NS(TTextureMode)
 
 enum TBackGroundMode : std::uint8_t { bmTiled, bmStretched, bmCenter, bmNormal };
+Q_ENUM_NS(TBackGroundMode)
+} // namespace AATypes
+
+#ifndef Q_MOC_RUN
+using AATypes::TAAQuality;
+using AATypes::TBackGroundMode;
+using AATypes::TGradualStyle;
+using AATypes::TTextureMode;
+using enum AATypes::TAAQuality;
+using enum AATypes::TGradualStyle;
+using enum AATypes::TTextureMode;
+using enum AATypes::TBackGroundMode;
+#endif

@@ -65,15 +65,10 @@ Qt::Alignment TCustomEdit::HorizontalAlignment(TAlignment a) {
 }
 
 void TCustomEdit::SetAlignment(TAlignment a) {
-    if (a == FAlignment)
+    if (a == FAlignment || !IsEnumValue<TAlignment>(a))
         return;
     FAlignment = a;
     AlignmentChanged();
-}
-
-void TCustomEdit::SetAlignmentOrdinal(int a) {
-    if (a >= taLeftJustify && a <= taCenter)
-        SetAlignment(static_cast<TAlignment>(a));
 }
 
 void TCustomEdit::AlignmentChanged() {

@@ -13,7 +13,7 @@
 class TCustomEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(bool EnterAsTab READ EnterAsTab WRITE SetEnterAsTab)
-    Q_PROPERTY(int Alignment READ AlignmentOrdinal WRITE SetAlignmentOrdinal)
+    Q_PROPERTY(Controls::TAlignment Alignment READ Alignment WRITE SetAlignment)
     Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
 
   public:
@@ -55,8 +55,6 @@ class TCustomEdit : public QLineEdit {
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
-    int AlignmentOrdinal() const { return FAlignment; }
-    void SetAlignmentOrdinal(int a);
     // Takes what the line edit shows into the edit state.
     void TakeState();
 

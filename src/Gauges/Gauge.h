@@ -2,41 +2,29 @@
 // The progress gauge: a percentage text, a horizontal or vertical bar, a pie or a needle dial.
 // Every paint builds the picture in an off-screen bitmap and puts it on screen in one copy; the
 // percentage text is combined by exclusive-or, so it shows in the inverse of what lies beneath.
+#include "Platform/Bitmap.h"
+#include "Platform/Colors.h"
+#include "Platform/ControlTypes.h"
 #include "Platform/FormLoading.h"
 #include <QColor>
 #include <QImage>
-#include <QPointer>
+#include <QObject>
 #include <QWidget>
 #include <cstdint>
-#include <vector>
 
 namespace Gauges {
-
-// The framework's colour value: red in the lowest byte, then green and blue. A value whose
-// high byte is 0x80 names a system colour (its low byte is the system colour index).
-enum class TColor : std::uint32_t {};
-
-inline constexpr TColor clBlack{0x000000};
-inline constexpr TColor clRed{0x0000FF};
-inline constexpr TColor clLime{0x00FF00};
-inline constexpr TColor clBlue{0xFF0000};
-inline constexpr TColor clWhite{0xFFFFFF};
-inline constexpr TColor clWindow{0x80000005};
-inline constexpr TColor clWindowFrame{0x80000006};
-inline constexpr TColor clWindowText{0x80000008};
-inline constexpr TColor clBtnFace{0x8000000F};
-
-// Red, green and blue of a colour value, system colours resolved (opaque QRgb).
-QRgb ColorToRGB(TColor color);
-// The plain colour value of a Qt colour (alpha dropped).
-TColor ColorFromQColor(const QColor& color);
-
+Q_NAMESPACE
 // The framework's border style of a framed control.
 enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
-
+Q_ENUM_NS(TBorderStyle)
+enum TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+Q_ENUM_NS(TGaugeKind)
 } // namespace Gauges
 
-enum TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+#ifndef Q_MOC_RUN
+using Gauges::TGaugeKind;
+using enum Gauges::TGaugeKind;
+#endif
 
 // Extent x Percent x 0.01, truncated toward zero.
 int ScaleByPercent(int Percent, int Extent);
@@ -44,20 +32,21 @@ int ScaleByPercent(int Percent, int Extent);
 int RatioToPercent(std::int64_t Part, std::int64_t Whole);
 
 // The intermediate bitmaps of a gauge paint (32-bit RGB).
-class TBltBitmap : public QImage {
+class TBltBitmap : public TBitmap {
   public:
+    TBltBitmap() : TBitmap(0, 0, pfDevice) {}
     // Take the size of the template and fill the whole bitmap with the window frame colour.
-    void MakeLike(const QImage& Template);
+    void MakeLike(const TBitmap& Template);
 };
 
 class TGauge : public QWidget {
     Q_OBJECT
-    // What a form description sets by name; colours as QColor, enumerations as ordinals.
+    // What a form description sets by name; colours as QColor, enumerations by their names.
     Q_PROPERTY(QColor BackColor READ BackQColor WRITE SetBackColor)
-    Q_PROPERTY(int BorderStyle READ BorderStyleOrdinal WRITE SetBorderStyleOrdinal)
+    Q_PROPERTY(Gauges::TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(QColor Color READ ColorQColor WRITE SetColor)
     Q_PROPERTY(QColor ForeColor READ ForeQColor WRITE SetForeColor)
-    Q_PROPERTY(int Kind READ KindOrdinal WRITE SetKindOrdinal)
+    Q_PROPERTY(Gauges::TGaugeKind Kind READ Kind WRITE SetKind)
     Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
     Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
     Q_PROPERTY(int Progress READ Progress WRITE SetProgress)
@@ -68,18 +57,18 @@ class TGauge : public QWidget {
     explicit TGauge(QWidget* parent = nullptr);
     ~TGauge() override;
 
-    Gauges::TColor BackColor() const { return FBackColor; }
-    void SetBackColor(Gauges::TColor value);
-    void SetBackColor(const QColor& value) { SetBackColor(Gauges::ColorFromQColor(value)); }
+    TColor BackColor() const { return FBackColor; }
+    void SetBackColor(TColor value);
+    void SetBackColor(const QColor& value) { SetBackColor(FromQColor(value)); }
     Gauges::TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(Gauges::TBorderStyle value);
     // The control's own colour: the background of the pie and the needle.
-    Gauges::TColor Color() const { return FColor; }
-    void SetColor(Gauges::TColor value);
-    void SetColor(const QColor& value) { SetColor(Gauges::ColorFromQColor(value)); }
-    Gauges::TColor ForeColor() const { return FForeColor; }
-    void SetForeColor(Gauges::TColor value);
-    void SetForeColor(const QColor& value) { SetForeColor(Gauges::ColorFromQColor(value)); }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    void SetColor(const QColor& value) { SetColor(FromQColor(value)); }
+    TColor ForeColor() const { return FForeColor; }
+    void SetForeColor(TColor value);
+    void SetForeColor(const QColor& value) { SetForeColor(FromQColor(value)); }
     TGaugeKind Kind() const { return FKind; }
     void SetKind(TGaugeKind value);
     int MinValue() const { return FMinValue; }
@@ -120,20 +109,17 @@ class TGauge : public QWidget {
     };
 
     void Changed();
-    void FillBlack(QImage& bitmap) const;
-    void DrawPlain(QImage& image, const TPaintRect& r) const;
-    void DrawBar(QImage& image, const TPaintRect& r) const;
-    void DrawPie(QImage& image, const TPaintRect& r) const;
-    void DrawNeedle(QImage& image, const TPaintRect& r) const;
-    void DrawPercentText(QImage& image, const TPaintRect& r, double ratio) const;
+    // The whole bitmap black, copy mode back to a plain copy.
+    void FillBlack(TBitmap& bitmap) const;
+    void DrawPlain(TCanvas& canvas, const TPaintRect& r) const;
+    void DrawBar(TCanvas& canvas, const TPaintRect& r) const;
+    void DrawPie(TCanvas& canvas, const TPaintRect& r) const;
+    void DrawNeedle(TCanvas& canvas, const TPaintRect& r) const;
+    void DrawPercentText(TBitmap& image, const TPaintRect& r, double ratio) const;
 
     QColor BackQColor() const;
     QColor ColorQColor() const;
     QColor ForeQColor() const;
-    int BorderStyleOrdinal() const { return FBorderStyle; }
-    void SetBorderStyleOrdinal(int value);
-    int KindOrdinal() const { return FKind; }
-    void SetKindOrdinal(int value);
 
     int FMinValue = 0;
     int FMaxValue = 100;
@@ -141,9 +127,9 @@ class TGauge : public QWidget {
     TGaugeKind FKind = gkHorizontalBar;
     bool FShowText = true;
     Gauges::TBorderStyle FBorderStyle = Gauges::bsSingle;
-    Gauges::TColor FForeColor = Gauges::clBlack;
-    Gauges::TColor FBackColor = Gauges::clWhite;
-    Gauges::TColor FColor = Gauges::clBtnFace;
+    TColor FForeColor = clBlack;
+    TColor FBackColor = clWhite;
+    TColor FColor = clBtnFace;
     bool FLoading = false;
     int FPaintCount = 0;
 };

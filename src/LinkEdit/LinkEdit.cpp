@@ -129,7 +129,7 @@ TLinkEdit::TLinkEdit(QWidget* parent) : TCustomEdit(FModel, parent) {
 TLinkEdit::~TLinkEdit() = default;
 
 void TLinkEdit::SetLinkStyle(TLinkStyle value) {
-    if (value == FLinkStyle)
+    if (value == FLinkStyle || !IsEnumValue<TLinkStyle>(value))
         return;
     FLinkStyle = value;
     ApplyEditAlignment();
@@ -153,16 +153,6 @@ void TLinkEdit::AlignmentChanged() {
 void TLinkEdit::SetCtl3D(bool value) {
     FCtl3D = value;
     update();
-}
-
-void TLinkEdit::SetLinkStyleOrdinal(int value) {
-    if (value >= lsNone && value <= lsDropDown)
-        SetLinkStyle(static_cast<TLinkStyle>(value));
-}
-
-void TLinkEdit::SetTextTypeOrdinal(int value) {
-    if (value >= NormalText && value <= IdentText)
-        SetTextType(static_cast<TTextType>(value));
 }
 
 QRect TLinkEdit::ClientRect() const {

@@ -11,14 +11,23 @@
 
 class QMenu;
 
+namespace LinkStyles {
+Q_NAMESPACE
 enum TLinkStyle : std::uint8_t { lsNone, lsEllipsis, lsDropDown };
+Q_ENUM_NS(TLinkStyle)
+} // namespace LinkStyles
+
+#ifndef Q_MOC_RUN
+using LinkStyles::TLinkStyle;
+using enum LinkStyles::TLinkStyle;
+#endif
 
 class TLinkEdit : public TCustomEdit {
     Q_OBJECT
-    // Ordinals of the enumerations, so a form description can set them by number.
-    Q_PROPERTY(int LinkStyle READ LinkStyleOrdinal WRITE SetLinkStyleOrdinal)
+    // Enumerations by their names, so a form description can set them as "LinkStyles::lsNone".
+    Q_PROPERTY(LinkStyles::TLinkStyle LinkStyle READ LinkStyle WRITE SetLinkStyle)
     Q_PROPERTY(int ButtonCursor READ ButtonCursor WRITE SetButtonCursorId)
-    Q_PROPERTY(int TextType READ TextTypeOrdinal WRITE SetTextTypeOrdinal)
+    Q_PROPERTY(LinkFilter::TTextType TextType READ TextType WRITE SetTextType)
     Q_PROPERTY(bool AcceptNegative READ AcceptNegative WRITE SetAcceptNegative)
     Q_PROPERTY(QString AcceptCharList READ AcceptCharList WRITE SetAcceptCharList)
     Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
@@ -37,7 +46,10 @@ class TLinkEdit : public TCustomEdit {
     TCursor ButtonCursor() const { return FButtonCursor; }
     void SetButtonCursor(TCursor value);
     TTextType TextType() const { return FModel.TextType; }
-    void SetTextType(TTextType value) { FModel.TextType = value; }
+    void SetTextType(TTextType value) {
+        if (IsEnumValue<TTextType>(value))
+            FModel.TextType = value;
+    }
     bool AcceptNegative() const { return FModel.AcceptNegative; }
     void SetAcceptNegative(bool value) { FModel.AcceptNegative = value; }
     const QString& AcceptCharList() const { return FModel.AcceptCharList; }
@@ -91,11 +103,7 @@ class TLinkEdit : public TCustomEdit {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    int LinkStyleOrdinal() const { return FLinkStyle; }
-    void SetLinkStyleOrdinal(int value);
     void SetButtonCursorId(int value) { SetButtonCursor(static_cast<TCursor>(value)); }
-    int TextTypeOrdinal() const { return FModel.TextType; }
-    void SetTextTypeOrdinal(int value);
 
     bool HasButton() const { return FLinkStyle != lsNone; }
     void NarrowTextArea();

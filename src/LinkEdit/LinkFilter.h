@@ -4,11 +4,21 @@
 // repair of number texts when the focus leaves, and the standard integer and decimal text
 // conversions.
 #include <QChar>
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
 
+namespace LinkFilter {
+Q_NAMESPACE
 enum TTextType : std::uint8_t { NormalText, IntegerText, FloatText, IdentText };
+Q_ENUM_NS(TTextType)
+} // namespace LinkFilter
+
+#ifndef Q_MOC_RUN
+using LinkFilter::TTextType;
+using enum LinkFilter::TTextType;
+#endif
 
 // A digit 0-9; other scripts' digits do not count.
 bool IsAsciiDigit(QChar ch);

@@ -150,18 +150,10 @@ void TNumEdit::SetDecimalsProperty(int d) {
 }
 
 void TNumEdit::SetNumberFormat(TNumberFormat f) {
+    if (!IsEnumValue<TNumberFormat>(f))
+        return;
     FModel.NumberFormat = f;
     setText(FormatValue(Value()));
-}
-
-void TNumEdit::SetNumberFormatProperty(int f) {
-    if (f >= Standard && f <= Engineering)
-        Guarded([&] { SetNumberFormat(static_cast<TNumberFormat>(f)); });
-}
-
-void TNumEdit::SetCharCaseProperty(int c) {
-    if (c >= ecNormal && c <= ecLowerCase)
-        SetCharCase(static_cast<TEditCharCase>(c));
 }
 
 TNumEditModel& TNumEdit::Rules() {

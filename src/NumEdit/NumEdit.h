@@ -19,8 +19,8 @@ class TNumEdit : public TCustomEdit {
     Q_PROPERTY(double MaxValue READ MaxValueProperty WRITE SetMaxValueProperty)
     Q_PROPERTY(double Value READ ValueProperty WRITE SetValueProperty)
     Q_PROPERTY(int Decimals READ Decimals WRITE SetDecimalsProperty)
-    Q_PROPERTY(int NumberFormat READ NumberFormatProperty WRITE SetNumberFormatProperty)
-    Q_PROPERTY(int CharCase READ CharCaseProperty WRITE SetCharCaseProperty)
+    Q_PROPERTY(NumberText::TNumberFormat NumberFormat READ NumberFormat WRITE SetNumberFormat)
+    Q_PROPERTY(EditCase::TEditCharCase CharCase READ CharCase WRITE SetCharCase)
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 
   public:
@@ -43,7 +43,10 @@ class TNumEdit : public TCustomEdit {
     TNumberFormat NumberFormat() const { return FModel.NumberFormat; }
     void SetNumberFormat(TNumberFormat f);
     TEditCharCase CharCase() const { return FModel.CharCase; }
-    void SetCharCase(TEditCharCase c) { FModel.CharCase = c; }
+    void SetCharCase(TEditCharCase c) {
+        if (IsEnumValue<TEditCharCase>(c))
+            FModel.CharCase = c;
+    }
     QString Version() const { return QStringLiteral("2.40.00.00"); }
     void SetVersion(const QString&) {} // constant
     // A range is in force when either bound is not zero.
@@ -112,10 +115,6 @@ class TNumEdit : public TCustomEdit {
     double ValueProperty() const; // NaN when the text does not read
     void SetValueProperty(double x) { SetValue(x); }
     void SetDecimalsProperty(int d);
-    int NumberFormatProperty() const { return FModel.NumberFormat; }
-    void SetNumberFormatProperty(int f);
-    int CharCaseProperty() const { return FModel.CharCase; }
-    void SetCharCaseProperty(int c);
     // The model with what may have changed outside it: the regional separators and the line
     // edit's length limit.
     TNumEditModel& Rules();

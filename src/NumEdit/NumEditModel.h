@@ -4,6 +4,7 @@
 #include "EditCore/EditState.h"
 #include "NumEdit/NumberText.h"
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 
@@ -13,7 +14,16 @@ constexpr int VK_RETURN = 13;
 constexpr int VK_SPACE = 32;
 constexpr int VK_DELETE = 46;
 
+namespace EditCase {
+Q_NAMESPACE
 enum TEditCharCase : std::uint8_t { ecNormal, ecUpperCase, ecLowerCase };
+Q_ENUM_NS(TEditCharCase)
+} // namespace EditCase
+
+#ifndef Q_MOC_RUN
+using EditCase::TEditCharCase;
+using enum EditCase::TEditCharCase;
+#endif
 
 struct TNumEditModel : TEditState {
     int Decimals = -1;

@@ -4,11 +4,21 @@
 // are passed in, so they can be exercised without a widget or the regional settings.
 #include "Platform/Locale.h"
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
 
+namespace NumberText {
+Q_NAMESPACE
 enum TNumberFormat : std::uint8_t { Standard, Thousands, Scientific, Engineering };
+Q_ENUM_NS(TNumberFormat)
+} // namespace NumberText
+
+#ifndef Q_MOC_RUN
+using NumberText::TNumberFormat;
+using enum NumberText::TNumberFormat;
+#endif
 
 // Renders X by a short pattern: "0" or ",0" for the integer part (the comma groups it), then
 // optionally "." with "0" (fixed) and "#" (optional) decimal places, then optionally "E-" for

@@ -7,7 +7,9 @@
 #include <QPaintEngine>
 #include <QPolygon>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <numbers>
 
 // ---- TBrush, TPen
 
@@ -296,6 +298,34 @@ void TCanvas::Ellipse(const TRect& rect) {
     p->setPen(FPen.ToQPen());
     p->setBrush(FBrush.ToQBrush());
     p->drawEllipse(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+    p->restore();
+    Changed();
+}
+
+void TCanvas::Pie(const TRect& rect, TPoint start, TPoint end) {
+    QPainter* p = Painter();
+    if (!p || rect.Width() < 1 || rect.Height() < 1)
+        return;
+    const QRect box(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1);
+    const double cx = (rect.Left + rect.Right) / 2.0, cy = (rect.Top + rect.Bottom) / 2.0;
+    const double a = rect.Width() / 2.0, b = rect.Height() / 2.0;
+    // Qt's angles are those of the circle before it is stretched to the ellipse.
+    auto angle16 = [&](const TPoint& pt) {
+        const double deg = std::atan2(-(pt.Y - cy) / b, (pt.X - cx) / a) * 180.0 / std::numbers::pi;
+        return int(std::lround(deg * 16.0));
+    };
+    const int from = angle16(start);
+    int span = (angle16(end) - from) % (360 * 16);
+    if (span < 0)
+        span += 360 * 16;
+    p->save();
+    p->setCompositionMode(PenComposition(FPen.Mode()));
+    p->setPen(FPen.ToQPen());
+    p->setBrush(FBrush.ToQBrush());
+    if (span == 0)
+        p->drawEllipse(box);
+    else
+        p->drawPie(box, from, span);
     p->restore();
     Changed();
 }

@@ -142,6 +142,10 @@ class TCanvas {
     void Polygon(const std::vector<TPoint>& points);
     void Rectangle(const TRect& rect);
     void Ellipse(const TRect& rect);
+    // The sector of the ellipse in rect, counter-clockwise from the ray through start to the
+    // ray through end (coinciding rays give the whole ellipse): outlined with the pen, filled
+    // with the brush. An empty rect draws nothing.
+    void Pie(const TRect& rect, TPoint start, TPoint end);
     // Fills with the brush (nothing for a clear brush).
     void FillRect(const TRect& rect);
     // One-pixel frame in the brush colour.

@@ -19,6 +19,8 @@ struct PaletteRole {
     bool mapped;
 };
 
+// The window frame (6) has no palette role: it is the thin black line around windows, not the
+// 3-D shadow (21), so it keeps the classic value.
 PaletteRole RoleOf(int index) {
     using P = QPalette;
     switch (index) {
@@ -30,8 +32,6 @@ PaletteRole RoleOf(int index) {
         return {P::Active, P::Window, true};
     case 5:
         return {P::Active, P::Base, true};
-    case 6:
-        return {P::Active, P::Shadow, true};
     case 7:
         return {P::Active, P::WindowText, true};
     case 8:

@@ -471,3 +471,33 @@ TEST(AALabel, WindowLabelShowsSmoothTextOnItsParentsColour) {
     EXPECT_GT(dark, 30);
     EXPECT_GT(grey, 100);
 }
+
+// Enumerations are set by name (as a form description does) or by value; a name or value the
+// enumeration does not declare changes nothing.
+TEST(AALabel, EnumerationPropertiesTakeNamesAndRefuseUnknownValues) {
+    TAALabel label;
+    EXPECT_TRUE(label.setProperty("Quality", QStringLiteral("aqHigh")));
+    EXPECT_EQ(label.Effect()->Quality(), aqHigh);
+    EXPECT_TRUE(label.setProperty("Alignment", QVariant::fromValue(taCenter)));
+    EXPECT_EQ(label.Effect()->Alignment(), taCenter);
+    EXPECT_TRUE(label.setProperty("Layout", 2));
+    EXPECT_EQ(label.Effect()->Layout(), tlBottom);
+    EXPECT_TRUE(label.setProperty("BackGroundMode", QStringLiteral("bmTiled")));
+    EXPECT_EQ(label.Effect()->BackGroundMode(), bmTiled);
+    EXPECT_TRUE(label.setProperty("Align", QStringLiteral("alTop")));
+    EXPECT_EQ(label.Align(), alTop);
+    EXPECT_EQ(label.property("Quality").toString(), QStringLiteral("aqHigh"));
+
+    EXPECT_FALSE(label.setProperty("Quality", QStringLiteral("aqBest")));
+    label.setProperty("Quality", 7);
+    label.setProperty("Alignment", 3);
+    label.setProperty("Layout", 200);
+    label.setProperty("BackGroundMode", 4);
+    EXPECT_EQ(label.Effect()->Quality(), aqHigh);
+    EXPECT_EQ(label.Effect()->Alignment(), taCenter);
+    EXPECT_EQ(label.Effect()->Layout(), tlBottom);
+    EXPECT_EQ(label.Effect()->BackGroundMode(), bmTiled);
+    // An unknown placement places the control nowhere in particular, as it always did.
+    label.setProperty("Align", 9);
+    EXPECT_EQ(label.Align(), alNone);
+}

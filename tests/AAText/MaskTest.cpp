@@ -52,14 +52,28 @@ TEST(AAMask, EdgesGetIntermediateLevels) {
     EXPECT_EQ(font.Mask()->BytesPerLine(), (font.Mask()->Width() + 3) / 4 * 4);
 }
 
-TEST(AAMask, RowsAreStoredBottomUpAndCheckedOnAccess) {
+TEST(AAMask, RowsAreAGrayBitmapCheckedOnAccess) {
     TAAMask mask(nullptr);
     mask.SetSize(5, 3);
     EXPECT_EQ(mask.BytesPerLine(), 8);
     mask.ScanLine(0)[0] = 7;
-    EXPECT_EQ(mask.ScanLine(0), mask.MaskBuf().data() + 2 * 8);
-    EXPECT_EQ(mask.MaskBuf()[16], 7);
-    EXPECT_EQ(mask.ScanLine(2), mask.MaskBuf().data());
+    mask.ScanLine(2)[4] = 9;
+    EXPECT_EQ(mask.ScanLine(1) - mask.ScanLine(0), 8);
+    const TBitmap& bits = mask.Bitmap();
+    EXPECT_EQ(bits.PixelFormat(), pf8bit);
+    EXPECT_EQ(bits.Width(), 5);
+    EXPECT_EQ(bits.Height(), 3);
+    EXPECT_EQ(bits.ScanLine(0)[0], 7);
+    EXPECT_EQ(bits.ScanLine(2)[4], 9);
+    EXPECT_EQ(bits.ScanLine(1)[2], 0);
+    // A copy shares nothing that writing could reach.
+    TAAMask copy(nullptr);
+    copy.Assign(&mask);
+    copy.ScanLine(0)[0] = 1;
+    copy.VertMirror();
+    EXPECT_EQ(mask.ScanLine(0)[0], 7);
+    EXPECT_EQ(copy.ScanLine(0)[4], 9);
+    EXPECT_EQ(copy.ScanLine(2)[0], 1);
     for (int bad : {-1, 3}) {
         try {
             mask.ScanLine(bad);

@@ -86,17 +86,17 @@ TEST(GaugeArithmetic, ScaleAndRatioTruncateTowardZero) {
 }
 
 TEST(GaugeColors, SystemColoursResolveBeforeUse) {
-    EXPECT_EQ(ColorToRGB(clRed), Red);
-    EXPECT_EQ(ColorToRGB(TColor(0x00336699)), qRgb(0x99, 0x66, 0x33));
-    EXPECT_EQ(ColorToRGB(clBtnFace), QGuiApplication::palette().color(QPalette::Button).rgb());
-    EXPECT_EQ(ColorToRGB(clWindowFrame), Black);
-    EXPECT_EQ(ColorFromQColor(QColor(255, 0, 0)), clRed);
-    EXPECT_EQ(ColorFromQColor(QColor(0x99, 0x66, 0x33, 10)), TColor(0x00336699));
+    EXPECT_EQ(ToQColor(clRed).rgb(), Red);
+    EXPECT_EQ(ToQColor(TColor(0x00336699)).rgb(), qRgb(0x99, 0x66, 0x33));
+    EXPECT_EQ(ToQColor(clBtnFace).rgb(), QGuiApplication::palette().color(QPalette::Button).rgb());
+    EXPECT_EQ(ToQColor(clWindowFrame).rgb(), Black);
+    EXPECT_EQ(FromQColor(QColor(255, 0, 0)), clRed);
+    EXPECT_EQ(FromQColor(QColor(0x99, 0x66, 0x33, 10)), TColor(0x00336699));
 
     TBltBitmap bitmap;
-    bitmap.MakeLike(QImage(7, 5, QImage::Format_RGB32));
-    EXPECT_EQ(bitmap.size(), QSize(7, 5));
-    EXPECT_EQ(CountColor(bitmap, Black), 35);
+    bitmap.MakeLike(TBitmap(7, 5, pfDevice));
+    EXPECT_EQ(bitmap.Image().size(), QSize(7, 5));
+    EXPECT_EQ(CountColor(bitmap.Image(), Black), 35);
 }
 
 TEST(GaugeValues, DefaultsClampingAndBounds) {
@@ -188,6 +188,16 @@ TEST(GaugeValues, LoadingAcceptsBoundsWithoutCheck) {
         EXPECT_EQ(g.property("CurrentPercent").toInt(), 50);
         EXPECT_TRUE(g.setProperty("Kind", 3));
         EXPECT_EQ(g.Kind(), gkPie);
+        EXPECT_TRUE(g.setProperty("Kind", QStringLiteral("gkNeedle")));
+        EXPECT_EQ(g.Kind(), gkNeedle);
+        EXPECT_FALSE(g.setProperty("Kind", QStringLiteral("gkDial")));
+        g.setProperty("Kind", 5);
+        g.setProperty("BorderStyle", 2);
+        EXPECT_EQ(g.Kind(), gkNeedle);
+        EXPECT_EQ(g.BorderStyle(), bsSingle);
+        EXPECT_TRUE(g.setProperty("BorderStyle", QStringLiteral("bsNone")));
+        EXPECT_EQ(g.BorderStyle(), bsNone);
+        EXPECT_TRUE(g.setProperty("Kind", 3));
         EXPECT_TRUE(g.setProperty("ForeColor", QColor(Qt::red)));
         EXPECT_EQ(g.ForeColor(), clRed);
         EXPECT_EQ(g.property("ForeColor").value<QColor>(), QColor(Qt::red));
@@ -293,7 +303,7 @@ TEST(GaugePicture, PieGrowsClockwiseFromTheTop) {
     TGauge g;
     g.SetKind(gkPie);
     g.SetForeColor(clRed);
-    const QRgb face = ColorToRGB(clBtnFace);
+    const QRgb face = ToQColor(clBtnFace).rgb();
     // Ellipse in the box 1..98; points in each quarter of it.
     const QPoint upperRight(70, 30), lowerRight(70, 70), lowerLeft(30, 70), upperLeft(30, 30);
     struct Case {
@@ -334,7 +344,7 @@ TEST(GaugePicture, NeedlePointsAlongTheDial) {
     // No needle at 0: the dial's inside is the back colour along the middle column.
     for (int y = 10; y < 47; ++y)
         EXPECT_EQ(Pixel(zero, 50, y), White) << y;
-    EXPECT_EQ(Pixel(zero, 2, 2), ColorToRGB(clBtnFace));
+    EXPECT_EQ(Pixel(zero, 2, 2), ToQColor(clBtnFace).rgb());
     // Straight up at 50, from row 48 to row 1.
     for (int y = 1; y < 49; ++y)
         EXPECT_EQ(Pixel(half, 50, y), Red) << y;

@@ -59,3 +59,16 @@ TEST_F(ShownFormTest, LinkEditRepairsFloatTextAndFiresItsButtonOncePerClick) {
     QTest::mouseClick(form().LinkEdit1, Qt::LeftButton, {}, button);
     EXPECT_EQ(clicks, 1);
 }
+
+// The form file names its enumerations ("Controls::taRightJustify"), and the window built
+// from it holds them: right-aligned number boxes in the plain number format.
+TEST_F(FormTest, FormFileSetsEnumerationsByName) {
+    for (TNumEdit* box :
+         {form().NumEdit_delay, form().NumEdit_Page, form().NumEdit_LineFeed, form().NumEdit_cut}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_EQ(box->Alignment(), taRightJustify);
+        EXPECT_TRUE(box->alignment() & Qt::AlignRight);
+        EXPECT_EQ(box->NumberFormat(), Standard);
+        EXPECT_EQ(box->property("Alignment").value<TAlignment>(), taRightJustify);
+    }
+}
