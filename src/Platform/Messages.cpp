@@ -8,8 +8,10 @@
 namespace {
 
 void ShowBox(MessageKind kind, const QString& text) {
-    QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    AppTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+    const QMessageBox::Icon icon = kind == MessageKind::Error         ? QMessageBox::Critical
+                                   : kind == MessageKind::Information ? QMessageBox::Information
+                                                                      : QMessageBox::NoIcon;
+    QMessageBox box(icon, AppTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
@@ -39,4 +41,8 @@ void ShowError(const QString& text) {
 
 void ShowMessage(const QString& text) {
     Present(MessageKind::Plain, text);
+}
+
+void ShowInformation(const QString& text) {
+    Present(MessageKind::Information, text);
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-enum class MessageKind { Error, Plain };
+enum class MessageKind { Error, Plain, Information };
 
 using MessagePresenter = std::function<void(MessageKind, const QString&)>;
 
@@ -14,3 +14,5 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 void ShowError(const QString& text);
 // Plain modal box (no icon) with one OK button.
 void ShowMessage(const QString& text);
+// Modal box with the information icon and one OK button: a result, not a failure.
+void ShowInformation(const QString& text);

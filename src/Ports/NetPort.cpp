@@ -219,6 +219,30 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
     return err == 0 || Abandon(err, written, bytes.size());
 }
 
+int TNetPort::Receive(std::string& into, int boundMs) {
+    if (FSocket < 0)
+        return ENOTCONN;
+    short revents = 0;
+    const TWaitEnd end = WaitForFd(FSocket, POLLIN, boundMs, Cancel(), &revents);
+    if (end == weCancelled)
+        return ECANCELED;
+    if (end == weTimeout)
+        return 0;
+    for (;;) {
+        char buf[256];
+        const ssize_t n = ::recv(FSocket, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) {
+            into.append(buf, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n == 0)
+            return ECONNRESET;
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+    }
+}
+
 bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size) {
     Fail(err, NetReason(err));
     FAbandoned = true;

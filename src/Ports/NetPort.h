@@ -29,6 +29,12 @@ class TNetPort : public TPort {
     // The next job looks the host up again and waits the full bounds.
     void NewJob() override;
 
+    // Bytes the printer sent back: waits at most boundMs for the first (0: only looks), then
+    // takes what is there. 0 when something came or the bound passed, else the errno that
+    // ended the wait (ECANCELED when the wait was cancelled, ECONNRESET when the printer
+    // closed its end).
+    int Receive(std::string& into, int boundMs);
+
   protected:
     bool DoOpen() override;
     bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;

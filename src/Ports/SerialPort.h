@@ -14,6 +14,8 @@ class TSerialPort : public TPort {
 
     std::string Device() const override;
     bool IsOpen() const override { return FDriver.Connected(); }
+    // The driver that carries this port, for requests that read the printer's answers.
+    TSerialDriver& Driver() { return FDriver; }
 
   protected:
     bool DoOpen() override;

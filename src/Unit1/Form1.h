@@ -4,6 +4,7 @@
 #include "Platform/Events.h"
 #include "Platform/Timer.h"
 #include "Ports/PortRegistry.h"
+#include "Ports/StatusQuery.h"
 #include "SerialDriver/SerialDriver.h"
 #include "ui_Form1.h"
 
@@ -48,6 +49,13 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void Button7Click();
     // Opens "連接埠設定" to choose the device of each port.
     void Button_PortSettingsClick();
+    // Asks the printer on the chosen port how it is and shows the answer with a connection
+    // check.
+    void Button_StatusClick();
+    // How long each status request waits for its answer, in ms.
+    int StatusBoundMs = 500;
+    // Reads a printer device's status register; tests give one they do not have.
+    TLptStatusRead LptStatusRead = ReadLptStatus;
 
     // Print actions
     void Button1Click() { ExecCommand(QStringLiteral("列印")); }
@@ -97,7 +105,14 @@ class TForm1 : public QWidget, public Ui::TForm1 {
         TJob& operator=(const TJob&) = delete;
         TForm1& F;
     };
-    struct TPortCycle;
+    // A port cycle in progress: the timer-driven job waits for its end before it prints.
+    struct TPortCycle {
+        explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
+        ~TPortCycle() { --F.FPortCycles; }
+        TPortCycle(const TPortCycle&) = delete;
+        TPortCycle& operator=(const TPortCycle&) = delete;
+        TForm1& F;
+    };
 
     void WireEvents();
     void ApplyFonts();

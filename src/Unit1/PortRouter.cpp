@@ -27,15 +27,6 @@ void Trace(const TPort& port) {
 
 } // namespace
 
-// A port cycle in progress: the timer-driven job waits for its end before it prints.
-struct TForm1::TPortCycle {
-    explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
-    ~TPortCycle() { --F.FPortCycles; }
-    TPortCycle(const TPortCycle&) = delete;
-    TPortCycle& operator=(const TPortCycle&) = delete;
-    TForm1& F;
-};
-
 void TForm1::PortError(const QString& text) {
     // Once the window is closing its job ends; what a cut-short wait left undone is no fault.
     if (!Closing())

@@ -14,6 +14,7 @@ const QStringList TabOrder = {
     "RadioGroup_Command",
     "RadioGroup_Port",
     "Button_PortSettings",
+    "Button_Status",
     "NumEdit_delay",
     "NumEdit_Page",
     "Button1",

@@ -127,8 +127,8 @@ TEST(VirtualPrinterDecoder, StartAndTp3688Commands) {
                {"\x1b"
                 "C\x01",
                 {"[unknown 1B 43]", "[unknown 01]"}},
-               // The R is text that waits for a line feed.
-               {"\x1b\x1bLR\x01", {"[unknown 1B]", "[unknown 1B 4C]", "[unknown 01]"}},
+               // ESC L is EPSON's page mode; the R is text that waits for a line feed.
+               {"\x1b\x1bLR\x01", {"[unknown 1B]", "[page mode]", "[unknown 01]"}},
            });
 }
 

@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -207,5 +209,121 @@ TEST(VirtualPrinterProgram, ListenRefusesAnAddressItCannotTake) {
         ASSERT_TRUE(printer.Process().waitForFinished(TimeoutMs));
         EXPECT_EQ(printer.Process().exitCode(), 2) << bad;
         EXPECT_TRUE(printer.Process().readAllStandardError().contains("--listen")) << bad;
+    }
+}
+
+namespace {
+
+// Reads exactly `want` bytes from fd within the time-out.
+std::string ReadExactly(int fd, std::size_t want, int timeoutMs = TimeoutMs) {
+    std::string got;
+    QElapsedTimer timer;
+    timer.start();
+    while (got.size() < want && timer.elapsed() < timeoutMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        char buf[256];
+        const ssize_t n = read(fd, buf, std::min(sizeof buf, want - got.size()));
+        if (n > 0)
+            got.append(buf, static_cast<std::size_t>(n));
+        else if (n == 0)
+            break;
+    }
+    return got;
+}
+
+int ConnectTo(const std::string& address) {
+    const int port = std::stoi(address.substr(address.find(':') + 1));
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? fd : -1;
+}
+
+void Send(int fd, const std::string& bytes) {
+    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
+
+std::string Bytes(std::initializer_list<int> bytes) {
+    std::string s;
+    for (const int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+} // namespace
+
+TEST(VirtualPrinterProgram, AnswersAClientOnItsConnectionInEveryState) {
+    struct State {
+        QStringList args;
+        std::string status; // the automatic status back
+        int paper;          // GS r 1
+    } states[] = {
+        {{}, Bytes({0x10, 0, 0, 0}), 0},
+        {{"--paper", "near-end"}, Bytes({0x10, 0, 0x03, 0}), 0x03},
+        {{"--paper", "out"}, Bytes({0x18, 0, 0x0F, 0}), 0x0F},
+        {{"--cover", "open"}, Bytes({0x38, 0, 0, 0}), 0},
+        {{"--drawer", "open"}, Bytes({0x14, 0, 0, 0}), 0},
+        {{"--offline"}, Bytes({0x18, 0, 0, 0}), 0},
+    };
+    for (const State& s : states) {
+        SCOPED_TRACE(s.args.join(' ').toStdString());
+        Printer printer(QStringList{"--listen", "0"} + s.args);
+        const int fd = ConnectTo(printer.Line());
+        ASSERT_GE(fd, 0);
+        Send(fd, Bytes({0x1d, 'I', 0x42}));
+        EXPECT_EQ(ReadExactly(fd, 7), std::string("\x5fVEMIX\0", 7));
+        Send(fd, Bytes({0x1d, 'I', 0x43}));
+        const std::string model = ReadExactly(fd, 15, 1000);
+        EXPECT_EQ(model.front(), '\x5f');
+        EXPECT_EQ(model.back(), '\0');
+        Send(fd, Bytes({0x1d, 'a', 0xff}));
+        EXPECT_EQ(ReadExactly(fd, 4), s.status);
+        // A receipt of the commands a shop prints, ending with the paper sensor request.
+        Send(fd, Bytes({0x1b, '@', 0x1b, 'a', 1, 0x1b, 'E', 1}) + "Shop\n" +
+                     Bytes({0x1b, 'E', 0, 0x1d, '!', 0x11}) + "Total 100\n" +
+                     Bytes({0x1d, 'v', '0', 0, 1, 0, 2, 0, 0x1d, 'V'}) + Bytes({0x1d, 'k', 4}) +
+                     "12345" + std::string(1, '\0') + Bytes({0x1d, 'V', 0x41, 3, 0x1d, 'r', 1}));
+        EXPECT_EQ(ReadExactly(fd, 1), std::string(1, static_cast<char>(s.paper)));
+        close(fd);
+        EXPECT_TRUE(printer.WaitFor("[paper sensor request]"));
+        EXPECT_EQ(printer.Stop(), 0);
+        const auto& seen = printer.Seen();
+        for (const char* line :
+             {"[identity request 66]", "[identity request 67]", "[auto status on]", "[bold on]",
+              "[size 2x2]", "[image 8x2]", "[barcode CODE39 12345]", "[cut full, feed 3]"})
+            EXPECT_NE(std::find(seen.begin(), seen.end(), line), seen.end()) << line;
+        EXPECT_EQ(std::count_if(seen.begin(), seen.end(),
+                                [](const std::string& l) { return l.rfind("[unknown", 0) == 0; }),
+                  0);
+    }
+}
+
+TEST(VirtualPrinterProgram, AnswersOnThePseudoTerminalAndSilentAnswersNothing) {
+    for (const bool silent : {false, true}) {
+        TempDir dir;
+        const std::string link = dir.File("com1");
+        QStringList args{"--link", QString::fromStdString(link), "--paper", "out"};
+        if (silent)
+            args << "--silent";
+        Printer printer(args);
+        ASSERT_FALSE(printer.Line().empty());
+        const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        tcgetattr(fd, &t);
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+        Send(fd, Bytes({0x10, 4, 1, 0x10, 4, 2, 0x10, 4, 3, 0x10, 4, 4}));
+        if (silent)
+            EXPECT_EQ(ReadExactly(fd, 1, 700), "");
+        else
+            EXPECT_EQ(ReadExactly(fd, 4), "\x1A\x32\x12\x7E");
+        EXPECT_TRUE(printer.WaitFor("[status request 4]"));
+        close(fd);
+        EXPECT_EQ(printer.Stop(), 0);
     }
 }

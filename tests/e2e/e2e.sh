@@ -135,12 +135,52 @@ dialog_gone() { [ -z "$(dialog_id)" ]; }
 readonly EDIT1="60 20"
 readonly MODE_EPSON="25 105" MODE_START="25 157" MODE_TP3688="25 209"
 readonly PORT_COM1="172 79" PORT_LPT1="172 183" PORT_NET="172 235" PORT_SETTINGS="224 276"
+readonly STATUS="379 276"
 readonly BUTTON1="379 55" BUTTON2="379 87" BUTTON5="379 183" BUTTON6="379 215"
 readonly DELAY="145 310" PAGES="247 310" BUTTON12="379 310" BUTTON_CUT="379 601"
 readonly LINEFEED="330 369" BUTTON8="411 369"
 
 # paper_has FILE TEXT: the decoded paper shows TEXT (fixed string) within 20 s.
 paper_has() { wait_for 20 grep -qF -- "$2" "$1"; }
+
+# The message boxes carry the application's title.
+box_id() { xdotool search --onlyvisible --name '^Vemix_Test$' 2>/dev/null | head -n1; }
+box_shown() { [ -n "$(box_id)" ]; }
+box_gone() { [ -z "$(box_id)" ]; }
+# dismiss_box: OK on the box that is shown.
+dismiss_box() {
+    local box
+    box=$(box_id)
+    xdotool mousemove --window "$box" 5 5
+    xdotool key Return
+    wait_for 10 box_gone || fail "the box did not close"
+}
+status_boxes() { grep -c '^vemix: status box: ' "$work/program.err" || true; }
+# ask_status: presses the status button and waits for its box; the box's text is in $status.
+ask_status() {
+    local before
+    before=$(status_boxes)
+    click $STATUS
+    wait_for 10 box_shown || fail "no box after the status button"
+    wait_for 10 test "$(status_boxes)" -gt "$before" || fail "the box's text was not traced"
+    status=$(grep '^vemix: status box: ' "$work/program.err" | tail -n1)
+    dismiss_box
+}
+# expect_status TEXT...: the last status box holds every TEXT.
+expect_status() {
+    local t
+    for t in "$@"; do
+        grep -qF -- "$t" <<<"$status" || fail "the status box lacks '$t': $status"
+    done
+}
+# restart_com_printer ARGS...: a new COM1 printer at the same link, in another state.
+restart_com_printer() {
+    kill "$com_printer_pid"; wait "$com_printer_pid" 2>/dev/null || true
+    "$bin/vemix-printer" --link "$work/com1" "$@" >"$work/com1.txt" 2>"$work/com1.err" &
+    com_printer_pid=$!
+    pids+=($!)
+    wait_for 10 test -e "$work/com1" || fail "COM1 printer did not start"
+}
 
 start_display
 case "$case_name" in
@@ -309,6 +349,80 @@ click-during-pause)
     after_ms=$(( (t1 - t0) / 1000000 ))
     echo "the click took effect $after_ms ms after it was made"
     [ "$after_ms" -ge 3000 ] || fail "the click ran after $after_ms ms, inside the pause"
+    ;;
+status-pty)
+    start_com_printer EPSON
+    start_program
+    ask_status
+    expect_status '連接埠：COM1' '送出查詢：12 / 12 位元組' '連線狀態：上線' '紙捲用完：否' \
+        'DLE EOT 1 → 12，DLE EOT 2 → 12，DLE EOT 3 → 12，DLE EOT 4 → 12'
+    paper_has "$work/com1.txt" '[status request 4]' || fail "the requests did not show on paper"
+    restart_com_printer --paper out
+    ask_status
+    expect_status '連線狀態：離線' '因缺紙停止列印：是' '紙捲將盡：是' '紙捲用完：是' \
+        'DLE EOT 1 → 1A，DLE EOT 2 → 32，DLE EOT 3 → 12，DLE EOT 4 → 7E'
+    restart_com_printer --paper near-end
+    ask_status
+    expect_status '連線狀態：上線' '紙捲將盡：是' '紙捲用完：否'
+    restart_com_printer --cover open
+    ask_status
+    expect_status '連線狀態：離線' '上蓋：開啟' '發生錯誤：是'
+    restart_com_printer --drawer open
+    ask_status
+    expect_status '錢箱接腳 3：高電位' '連線狀態：上線'
+    restart_com_printer --offline
+    ask_status
+    expect_status '連線狀態：離線' '上蓋：關閉' '紙捲用完：否'
+    # The window still prints afterwards, and reads nothing back for it.
+    click $BUTTON2
+    paper_has "$work/com1.txt" '|                                |' || fail "no line feed after the status"
+    ;;
+status-net)
+    start_net_printer EPSON
+    kill "${pids[-1]}"; wait "${pids[-1]}" 2>/dev/null || true
+    "$bin/vemix-printer" --listen 0 --paper out >"$work/net.txt" 2>"$work/net.err" &
+    pids+=($!)
+    wait_for 10 grep -q . "$work/net.txt" || fail "network printer did not start"
+    net_addr=$(head -n1 "$work/net.txt")
+    start_program VEMIX_NET="$net_addr"
+    click $PORT_NET
+    ask_status
+    expect_status "連接埠：NET ($net_addr)" '送出查詢：12 / 12 位元組' '連線狀態：離線' '紙捲用完：是'
+    paper_has "$work/net.txt" '[status request 4]' || fail "the requests did not show on paper"
+    ;;
+status-silent)
+    "$bin/vemix-printer" --link "$work/com1" --silent >"$work/com1.txt" 2>"$work/com1.err" &
+    pids+=($!)
+    wait_for 10 test -e "$work/com1" || fail "COM1 printer did not start"
+    start_program
+    t0=$(date +%s%N)
+    xdotool mousemove --window "$win" $STATUS click 1
+    wait_for 10 box_shown || fail "no box after the status button"
+    t1=$(date +%s%N)
+    took_ms=$(( (t1 - t0) / 1000000 ))
+    echo "the no-answer box came after $took_ms ms"
+    [ "$took_ms" -lt 2500 ] || fail "the no-answer box took $took_ms ms"
+    wait_for 10 test "$(status_boxes)" -gt 0 || fail "the box's text was not traced"
+    status=$(grep '^vemix: status box: ' "$work/program.err" | tail -n1)
+    expect_status '印表機沒有回應' '送出查詢：3 / 3 位元組' '只接收、不回傳'
+    dismiss_box
+    ;;
+status-missing)
+    start_program VEMIX_COM1="$work/missing"
+    click $STATUS
+    wait_for 10 box_shown || fail "no open message"
+    grep -qF 'vemix: status open message: COM1 PORT 開啟失敗！' "$work/program.err" \
+        || fail "the open message did not come first"
+    [ "$(status_boxes)" -eq 0 ] || fail "the status box came before the open message"
+    # OK on the open message; the status box takes its place.
+    xdotool mousemove --window "$(box_id)" 5 5
+    xdotool key Return
+    wait_for 10 test "$(status_boxes)" -gt 0 || fail "no status box after the open message"
+    wait_for 10 box_shown || fail "the status box is not shown"
+    status=$(grep '^vemix: status box: ' "$work/program.err" | tail -n1)
+    expect_status '連接埠：COM1' '連線檢查：連接埠無法開啟'
+    dismiss_box
+    [ ! -e "$work/missing" ] || fail "the device was created"
     ;;
 *) fail "unknown case" ;;
 esac

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr char ESC = 0x1B, GS = 0x1D;
+constexpr char ESC = 0x1B, GS = 0x1D, DLE = 0x10, EOT = 0x04;
 constexpr unsigned char LF = 0x0A, FF = 0x0C, CR = 0x0D;
 
 // A mismatching byte that cannot start anything of its own belongs to the unknown command.
@@ -21,7 +21,21 @@ std::string Num(int n) {
 
 } // namespace
 
-enum class Decoder::Op { FeedN, AlignN, Drawer, CutGsV, Font, Init, CutN, PageEnd };
+enum class Decoder::Op {
+    FeedN,
+    AlignN,
+    Drawer,
+    CutGsV,
+    Font,
+    Init,
+    CutN,
+    PageEnd,
+    Marker,
+    RealTimeStatus,
+    AutoStatus,
+    SensorStatus,
+    Identity
+};
 
 // A command: its code, how many argument bytes follow, what it does, and the word of the
 // program's table it came from (none for what only the printer knows).
@@ -30,6 +44,11 @@ struct Decoder::Pattern {
     std::size_t args;
     Op op;
     std::optional<TCommandWord> word;
+    // The whole command's length from the bytes read so far (more than their count while it
+    // cannot be told yet), for commands whose parameters say how long they are.
+    std::size_t (*length)(const std::string& seq) = nullptr;
+    // The marker of a command that only shows on paper; empty when the bytes make no sense.
+    std::string (*marker)(const std::string& seq) = nullptr;
 };
 
 std::optional<CommandSet> CommandSetByName(const std::string& name) {
@@ -92,6 +111,163 @@ std::optional<Decoder::Op> OpOf(TCommandWord word, const std::string& code) {
 
 } // namespace
 
+namespace {
+
+int ArgByte(const std::string& seq, std::size_t i) {
+    return i < seq.size() ? static_cast<unsigned char>(seq[i]) : 0;
+}
+int ArgWord(const std::string& seq, std::size_t i) {
+    return ArgByte(seq, i) + 256 * ArgByte(seq, i + 1);
+}
+// 0/1 and '0'/'1' switch a mode off and on.
+std::string OnOff(const std::string& what, int n) {
+    return what + ((n & 1) ? " on" : " off");
+}
+
+// GS ( L, GS ( k: pL pH, then that many bytes.
+std::size_t Prefixed(const std::string& seq) {
+    return seq.size() < 5 ? 5 : 5 + static_cast<std::size_t>(ArgWord(seq, 3));
+}
+// An image larger than any receipt printer's buffer is taken for stray bytes.
+constexpr std::size_t MaxRaster = std::size_t{1} << 20;
+std::size_t RasterBytes(const std::string& seq) {
+    return static_cast<std::size_t>(ArgWord(seq, 4)) * static_cast<std::size_t>(ArgWord(seq, 6));
+}
+// GS v 0 m xL xH yL yH, then x bytes by y rows.
+std::size_t Raster(const std::string& seq) {
+    if (seq.size() < 8)
+        return 8;
+    return RasterBytes(seq) > MaxRaster ? 8 : 8 + RasterBytes(seq);
+}
+// GS k m: form A data up to its NUL, form B a count n and n bytes.
+std::size_t Barcode(const std::string& seq) {
+    if (seq.size() < 3)
+        return 3;
+    const int m = ArgByte(seq, 2);
+    if (m <= 6) {
+        // Data ends with NUL; a barcode never holds more than 255 characters.
+        if (seq.size() > 3 && (seq.back() == 0 || seq.size() >= 3 + 256))
+            return seq.size();
+        return seq.size() + 1;
+    }
+    if (m >= 65 && m <= 73)
+        return seq.size() < 4 ? 4 : 4 + static_cast<std::size_t>(ArgByte(seq, 3));
+    return 3;
+}
+
+std::string BarcodeMarker(const std::string& seq) {
+    static const char* const names[] = {"UPC-A", "UPC-E",   "JAN13",  "JAN8",   "CODE39",
+                                        "ITF",   "CODABAR", "CODE93", "CODE128"};
+    const int m = ArgByte(seq, 2);
+    std::string data;
+    int kind = -1;
+    if (m <= 6 && !seq.empty() && seq.back() == 0) {
+        kind = m;
+        data = seq.substr(3, seq.size() - 4);
+    } else if (m >= 65 && m <= 73) {
+        kind = m - 65;
+        data = seq.substr(4);
+    }
+    if (kind < 0)
+        return {};
+    for (char& c : data)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+            c = '.';
+    return std::string("barcode ") + names[kind] + " " + data;
+}
+
+std::string TwoDimensionalMarker(const std::string& seq) {
+    const int cn = ArgByte(seq, 5), fn = ArgByte(seq, 6);
+    const int size = ArgWord(seq, 3);
+    if (cn == 49 && fn == 80)
+        return "QR " + std::to_string(size - 3) + " bytes";
+    if (cn == 49 && fn == 81)
+        return "QR print";
+    if (cn == 49)
+        return "QR setting";
+    return "2D code " + std::to_string(size) + " bytes";
+}
+
+} // namespace
+
+// The ESC/POS commands the program never sends but receipts are made of: each is read whole,
+// parameters and image data included, and shows as a marker.
+void Decoder::AddEscPos(std::vector<Pattern>& p) {
+    using Op = Decoder::Op;
+    auto marker = [&p](std::string prefix, std::size_t args,
+                       std::string (*text)(const std::string&),
+                       std::size_t (*length)(const std::string&) = nullptr) {
+        p.push_back({std::move(prefix), args, Op::Marker, std::nullopt, length, text});
+    };
+    marker({ESC, '!'}, 1,
+           [](const std::string& s) { return "print mode " + std::to_string(ArgByte(s, 2)); });
+    marker({ESC, '-'}, 1, [](const std::string& s) {
+        const int n = ArgByte(s, 2) >= '0' ? ArgByte(s, 2) - '0' : ArgByte(s, 2);
+        return n == 2 ? std::string("underline 2 dots") : OnOff("underline", n);
+    });
+    marker({ESC, 'E'}, 1, [](const std::string& s) { return OnOff("bold", ArgByte(s, 2)); });
+    marker({ESC, 'G'}, 1,
+           [](const std::string& s) { return OnOff("double strike", ArgByte(s, 2)); });
+    marker({ESC, 't'}, 1,
+           [](const std::string& s) { return "code table " + std::to_string(ArgByte(s, 2)); });
+    marker({ESC, 'J'}, 1,
+           [](const std::string& s) { return "feed " + std::to_string(ArgByte(s, 2)) + " dots"; });
+    marker({ESC, '$'}, 2,
+           [](const std::string& s) { return "position " + std::to_string(ArgWord(s, 2)); });
+    marker({ESC, 'W'}, 8, [](const std::string& s) {
+        return "print area " + std::to_string(ArgWord(s, 6)) + "x" + std::to_string(ArgWord(s, 8)) +
+               " at " + std::to_string(ArgWord(s, 2)) + "," + std::to_string(ArgWord(s, 4));
+    });
+    marker({ESC, 'T'}, 1,
+           [](const std::string& s) { return "direction " + std::to_string(ArgByte(s, 2) & 3); });
+    marker({ESC, 'L'}, 0, [](const std::string&) { return std::string("page mode"); });
+    marker({ESC, 'S'}, 0, [](const std::string&) { return std::string("standard mode"); });
+    marker({GS, '!'}, 1, [](const std::string& s) {
+        return "size " + std::to_string((ArgByte(s, 2) >> 4) + 1) + "x" +
+               std::to_string((ArgByte(s, 2) & 7) + 1);
+    });
+    marker({GS, 'B'}, 1, [](const std::string& s) { return OnOff("reverse", ArgByte(s, 2)); });
+    marker({GS, 'H'}, 1, [](const std::string& s) {
+        static const char* const where[] = {"none", "above", "below", "both"};
+        const int n = ArgByte(s, 2) >= '0' ? ArgByte(s, 2) - '0' : ArgByte(s, 2);
+        return n <= 3 ? std::string("barcode text ") + where[n] : std::string();
+    });
+    marker({GS, 'h'}, 1,
+           [](const std::string& s) { return "barcode height " + std::to_string(ArgByte(s, 2)); });
+    marker({GS, 'w'}, 1,
+           [](const std::string& s) { return "barcode width " + std::to_string(ArgByte(s, 2)); });
+    marker({GS, 'L'}, 2,
+           [](const std::string& s) { return "left margin " + std::to_string(ArgWord(s, 2)); });
+    marker({GS, 'W'}, 2,
+           [](const std::string& s) { return "print width " + std::to_string(ArgWord(s, 2)); });
+    marker({GS, '$'}, 2, [](const std::string& s) {
+        return "vertical position " + std::to_string(ArgWord(s, 2));
+    });
+    marker({GS, '\\'}, 2, [](const std::string& s) {
+        return "relative vertical position " +
+               std::to_string(static_cast<std::int16_t>(ArgWord(s, 2)));
+    });
+    marker(
+        {GS, 'v', '0'}, 0,
+        [](const std::string& s) {
+            if (RasterBytes(s) > MaxRaster)
+                return std::string();
+            return "image " + std::to_string(ArgWord(s, 4) * 8) + "x" +
+                   std::to_string(ArgWord(s, 6));
+        },
+        Raster);
+    marker(
+        {GS, '(', 'L'}, 0,
+        [](const std::string& s) { return "graphics " + std::to_string(ArgWord(s, 3)) + " bytes"; },
+        Prefixed);
+    marker({GS, '(', 'k'}, 0, TwoDimensionalMarker, Prefixed);
+    marker({GS, 'k'}, 0, BarcodeMarker, Barcode);
+    p.push_back({{DLE, EOT}, 1, Op::RealTimeStatus, std::nullopt});
+    p.push_back({{GS, 'a'}, 1, Op::AutoStatus, std::nullopt});
+    p.push_back({{GS, 'r'}, 1, Op::SensorStatus, std::nullopt});
+    p.push_back({{GS, 'I'}, 1, Op::Identity, std::nullopt});
+}
+
 const std::vector<Decoder::Pattern>& Decoder::Table(CommandSet set) {
     // The program's commands first, from its own table; then what only the printer knows.
     auto build = [](CommandSet s) {
@@ -105,8 +281,10 @@ const std::vector<Decoder::Pattern>& Decoder::Table(CommandSet set) {
             patterns.push_back(
                 {code.Code, code.Args.size() + (code.TakesCount ? 1u : 0u), *op, word});
         }
-        if (s == CommandSet::Epson)
+        if (s == CommandSet::Epson) {
             patterns.push_back({{ESC, 'a'}, 1, Op::AlignN, std::nullopt});
+            AddEscPos(patterns);
+        }
         patterns.push_back({{ESC, '@'}, 0, Op::Init, std::nullopt});
         return patterns;
     };
@@ -240,6 +418,11 @@ void Decoder::Control(unsigned char b, std::uint64_t at) {
     default:
         break;
     }
+    if (StartsCommand(b)) {
+        seq_ = one;
+        seqStart_ = at;
+        return;
+    }
     if (word == cwOpenDrawer) {
         paper_.Trace(at, one, "drawer pulse");
         paper_.Note("drawer pulse");
@@ -259,7 +442,7 @@ Decoder::Match Decoder::Check(const Pattern** found) const {
             prefix = true;
             continue;
         }
-        std::size_t need = p.prefix.size() + p.args;
+        std::size_t need = p.length ? p.length(seq_) : p.prefix.size() + p.args;
         // GS V 65 n and GS V 66 n feed n lines before the cut.
         if (p.op == Op::CutGsV && seq_.size() > p.prefix.size() &&
             (seq_[p.prefix.size()] == 65 || seq_[p.prefix.size()] == 66))
@@ -350,8 +533,76 @@ bool Decoder::Perform(const Pattern& p, const std::string& seq) {
         paper_.Trace(seqStart_, seq, "form feed");
         paper_.PageEnd();
         return true;
+    case Op::Marker: {
+        const std::string what = p.marker(seq);
+        if (what.empty())
+            break;
+        paper_.Trace(seqStart_, seq, what);
+        paper_.Note(what);
+        return true;
+    }
+    case Op::RealTimeStatus: {
+        const std::optional<std::uint8_t> answer = RealTimeStatus(state_, n);
+        if (!answer)
+            break;
+        paper_.Trace(seqStart_, seq, "status request " + Num(n));
+        paper_.Note("status request " + Num(n));
+        Reply(std::string(1, static_cast<char>(*answer)));
+        return true;
+    }
+    case Op::AutoStatus:
+        autoStatus_ = n != 0;
+        paper_.Trace(seqStart_, seq, OnOff("auto status", autoStatus_ ? 1 : 0));
+        paper_.Note(OnOff("auto status", autoStatus_ ? 1 : 0));
+        SendAutoStatus(true);
+        return true;
+    case Op::SensorStatus: {
+        const std::optional<std::uint8_t> answer = SensorStatus(state_, n);
+        if (!answer)
+            break;
+        const std::string what = (n == 1 || n == 49) ? "paper sensor request" : "drawer request";
+        paper_.Trace(seqStart_, seq, what);
+        paper_.Note(what);
+        Reply(std::string(1, static_cast<char>(*answer)));
+        return true;
+    }
+    case Op::Identity: {
+        const std::optional<std::string> answer = PrinterIdentity(n);
+        if (!answer)
+            break;
+        paper_.Trace(seqStart_, seq, "identity request " + Num(n));
+        paper_.Note("identity request " + Num(n));
+        Reply(*answer);
+        return true;
+    }
     }
     return false;
+}
+
+bool Decoder::StartsCommand(unsigned char b) const {
+    for (const Pattern& p : Table(set_))
+        if (p.prefix.size() > 1 && static_cast<unsigned char>(p.prefix[0]) == b)
+            return true;
+    return false;
+}
+
+void Decoder::Reply(const std::string& bytes) {
+    if (!state_.silent && onReply_)
+        onReply_(bytes);
+}
+
+void Decoder::SendAutoStatus(bool always) {
+    if (!autoStatus_)
+        return;
+    const std::string status = AutoStatus(state_);
+    if (always || status != lastAutoStatus_)
+        Reply(status);
+    lastAutoStatus_ = status;
+}
+
+void Decoder::SetState(const PrinterState& state) {
+    state_ = state;
+    SendAutoStatus(false);
 }
 
 void Decoder::Unknown(const std::string& bytes, std::uint64_t at) {

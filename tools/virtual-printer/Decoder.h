@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "Commands/CommandTable.h"
 #include "Paper.h"
+#include "PrinterState.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,12 +35,22 @@ class Decoder {
         onCommand_ = std::move(handler);
     }
 
+    // What the printer sends back (status, identity); none: nothing goes back.
+    void SetOnReply(std::function<void(const std::string&)> handler) {
+        onReply_ = std::move(handler);
+    }
+    const PrinterState& State() const { return state_; }
+    // A new state; with automatic status back on, its status goes out when it changed.
+    void SetState(const PrinterState& state);
+    bool AutoStatusOn() const { return autoStatus_; }
+
     enum class Op;
 
   private:
     enum class Match { More, Done, Mismatch };
     struct Pattern;
     static const std::vector<Pattern>& Table(CommandSet set);
+    static void AddEscPos(std::vector<Pattern>& patterns);
 
     void Byte(unsigned char b);
     void Control(unsigned char b, std::uint64_t at);
@@ -63,4 +74,12 @@ class Decoder {
     std::uint64_t runStart_ = 0;
     bool textPending_ = false; // text since the last printed line
     std::function<void(TCommandWord)> onCommand_;
+    std::function<void(const std::string&)> onReply_;
+    PrinterState state_;
+    bool autoStatus_ = false;
+    std::string lastAutoStatus_;
+
+    void Reply(const std::string& bytes);
+    void SendAutoStatus(bool always);
+    bool StartsCommand(unsigned char b) const;
 };

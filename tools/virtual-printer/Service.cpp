@@ -85,6 +85,24 @@ class StopSignal {
 
 bool stdoutBroken = false;
 
+// Writes an answer; a peer that went away or takes nothing for a second loses it.
+void WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        pollfd p{fd, POLLOUT, 0};
+        if (n < 0 && errno == EAGAIN && poll(&p, 1, 1000) > 0)
+            continue;
+        return;
+    }
+}
+
 void WriteLine(const std::string& line) {
     if (stdoutBroken)
         return;
@@ -254,6 +272,8 @@ void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal
         inotify_add_watch(notify.get(), pty.Path().c_str(),
                           IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
     WriteLine(pty.Path());
+    // Answers go back on the line, to whoever holds the other end.
+    decoder.SetOnReply([&pty](const std::string& bytes) { WriteAll(pty.Master(), bytes); });
     SpeedWatch speed(paper);
     for (;;) {
         pollfd fds[3] = {
@@ -395,6 +415,8 @@ void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
         Fd client(accept4(server.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (client.get() < 0)
             continue;
+        // Answers go back on the connection that asked.
+        decoder.SetOnReply([&client](const std::string& bytes) { WriteAll(client.get(), bytes); });
         // Until the program closes its end.
         while (Wait(client.get(), stop.fd(), -1)) {
             char buf[4096];
@@ -404,6 +426,7 @@ void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
             else if (n == 0 || (errno != EAGAIN && errno != EINTR))
                 break;
         }
+        decoder.SetOnReply(nullptr);
     }
 }
 
@@ -413,11 +436,16 @@ const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
            "                     [--input PATH [--follow] | --link PATH | --listen [HOST:]PORT]\n"
            "                     [--trace] [--png FILE]\n"
+           "                     [--paper ok|near-end|out] [--cover open|closed]\n"
+           "                     [--drawer open|closed] [--offline] [--silent]\n"
            "       vemix-printer --help | --version\n"
            "Without --input or --listen it listens on a new pseudo-terminal and prints its\n"
            "path first; --input - reads standard input until it ends; --listen takes TCP\n"
            "connections (on 127.0.0.1 unless HOST is given; PORT 0 picks a free one) and\n"
-           "prints the address first. See vemix-printer(1).\n";
+           "prints the address first. In EPSON mode it answers the status requests (DLE EOT,\n"
+           "GS a, GS r, GS I) on the pseudo-terminal or the connection as a printer in the\n"
+           "state the options give (paper, cover, drawer, off line); --silent answers\n"
+           "nothing. See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -442,6 +470,27 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                                                     : o.png;
             if (!value(into))
                 return std::nullopt;
+        } else if (a == "--paper" || a == "--cover" || a == "--drawer") {
+            std::string v;
+            if (!value(v))
+                return std::nullopt;
+            if (a == "--paper") {
+                const auto level = PaperLevelByName(v);
+                if (!level) {
+                    error = "--paper takes ok, near-end or out";
+                    return std::nullopt;
+                }
+                o.state.paper = *level;
+            } else if (v == "open" || v == "closed") {
+                (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
+            } else {
+                error = a + " takes open or closed";
+                return std::nullopt;
+            }
+        } else if (a == "--offline") {
+            o.state.offline = true;
+        } else if (a == "--silent") {
+            o.state.silent = true;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--follow") {
@@ -486,6 +535,7 @@ int RunPrinter(const Options& o) {
         TextCodec codec(o.codePage.empty() ? AnsiCodePage() : o.codePage);
         Paper paper(WriteLine, o.trace);
         Decoder decoder(*CommandSetByName(o.mode), codec, paper);
+        decoder.SetState(o.state);
         int status = 0;
         try {
             if (!o.listen.empty())

@@ -1,0 +1,52 @@
+// The status button: asks the printer on the chosen port and shows what it said, with a check
+// of the connection, in an information box.
+#include "Unit1/Form1.h"
+
+#include "Platform/Devices.h"
+#include "Platform/Messages.h"
+#include "Platform/Strings.h"
+
+#include <cstdio>
+
+void TForm1::Button_StatusClick() {
+    TJob job(*this);
+    if (Closing())
+        return;
+    TPort* port = FPorts->Find(FPortName);
+    if (!port) {
+        ShowError(QStringLiteral("無法判斷發票機 PORT ") + FPortName + "\n\r" +
+                  QStringLiteral(" (列印可能會異常)！"));
+        return;
+    }
+    // The speed chosen now, as for a command.
+    if (RadioGroup_Speed->ItemIndex() == 0)
+        SerialDriver1->SetComPortSpeed(br9600);
+    else if (RadioGroup_Speed->ItemIndex() == 1)
+        SerialDriver1->SetComPortSpeed(br19200);
+    const TCommandSet set = CommandSetOf(FCommandMode).value_or(csEPSON);
+    TStatusReport report;
+    {
+        TPortCycle cycle(*this);
+        TStatusQuery query(&FWaitCancel);
+        query.Bound = StatusBoundMs;
+        query.LptRead = LptStatusRead;
+        report = query.Run(*port, set);
+    }
+    // A port that does not open says so as every action does, then the check says what that
+    // means.
+    if (report.Outcome == soOpenFailed) {
+        const QString message =
+            FPortName + (port->Kind() == pkParallel ? QStringLiteral(" ReWrite(F) 失敗！")
+                                                    : QStringLiteral(" PORT 開啟失敗！"));
+        if (TraceEnabled())
+            std::fprintf(stderr, "vemix: status open message: %s\n", message.toUtf8().constData());
+        PortError(message);
+    }
+    if (Closing())
+        return;
+    const QStringList lines = StatusReportLines(report);
+    if (TraceEnabled())
+        std::fprintf(stderr, "vemix: status box: %s\n",
+                     lines.join(QStringLiteral(" | ")).toUtf8().constData());
+    ShowInformation(lines.join(QStringLiteral("\n\r")));
+}
