@@ -2,9 +2,9 @@
 // Coverage masks: a text drawn white on black at Scale times its size and averaged down, one
 // byte per pixel (0 no ink .. 255 full ink), plus the in-place effects applied to coverage.
 #include "AAText/ParamsTypes.h"
-#include "Platform/Canvas.h"
-#include "Platform/Font.h"
-#include "Platform/Picture.h"
+#include "Graphics/Canvas.h"
+#include "Graphics/Font.h"
+#include "Graphics/Picture.h"
 
 #include <QString>
 #include <cstdint>

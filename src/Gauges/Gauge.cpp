@@ -1,6 +1,6 @@
 #include "Gauges/Gauge.h"
 
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // The progress gauge: a percentage text, a horizontal or vertical bar, a pie or a needle dial.
 // Every paint builds the picture in an off-screen bitmap and puts it on screen in one copy; the
 // percentage text is combined by exclusive-or, so it shows in the inverse of what lies beneath.
-#include "Platform/FormLoading.h"
+#include "Forms/FormLoading.h"
 #include <QColor>
 #include <QImage>
 #include <QPointer>

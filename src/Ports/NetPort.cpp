@@ -1,6 +1,6 @@
 #include "Ports/NetPort.h"
 
-#include "Platform/Events.h"
+#include "Rtl/Events.h"
 
 #include <algorithm>
 #include <cerrno>

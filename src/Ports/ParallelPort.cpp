@@ -1,7 +1,7 @@
 #include "Ports/ParallelPort.h"
 
-#include "Platform/Devices.h"
-#include "Ports/NoSignal.h"
+#include "DeviceIo/Devices.h"
+#include "DeviceIo/NoSignal.h"
 
 #include <cerrno>
 #include <cstring>

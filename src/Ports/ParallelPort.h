@@ -1,7 +1,7 @@
 #pragma once
 // A parallel port: LPT1..LPT3 written as a text file (a printer device, a FIFO or a file).
+#include "DeviceIo/DeviceWriter.h"
 #include "Ports/Port.h"
-#include "Ports/TextFile.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "Ports/PortSettings.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <QDir>
 #include <QFileInfo>

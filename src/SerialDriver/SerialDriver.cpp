@@ -1,9 +1,9 @@
 #include "SerialDriver/SerialDriver.h"
 
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/OsVersion.h"
-#include "Platform/Tick.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Application.h"
+#include "Rtl/OsVersion.h"
+#include "Rtl/Tick.h"
 #include "SerialDriver/LineSettings.h"
 
 #include <QTimer>

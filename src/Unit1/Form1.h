@@ -1,9 +1,9 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
 #include "Commands/CommandTable.h"
-#include "Platform/Events.h"
-#include "Platform/Timer.h"
+#include "Forms/Timer.h"
 #include "Ports/PortRegistry.h"
+#include "Rtl/Events.h"
 #include "SerialDriver/SerialDriver.h"
 #include "ui_Form1.h"
 

@@ -1,11 +1,11 @@
 #include "Unit1/PortSettingsDialog.h"
 
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/Messages.h"
+#include "DeviceIo/Devices.h"
 #include "Ports/DeviceProbe.h"
 #include "Ports/DeviceScan.h"
 #include "Ports/PortRegistry.h"
+#include "Rtl/Application.h"
+#include "Rtl/Messages.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

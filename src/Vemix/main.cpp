@@ -1,7 +1,7 @@
 // Start-up: one instance, the application title, the main window and the message loop.
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/FontSubstitutes.h"
+#include "DeviceIo/Devices.h"
+#include "Graphics/FontSubstitutes.h"
+#include "Rtl/Application.h"
 #include "Unit1/Form1.h"
 #include "Vemix/CommandLine.h"
 #include "Vemix/SingleInstance.h"

@@ -1,5 +1,5 @@
 #include "SerialDriver/LineSettings.h"
-#include "Platform/OsVersion.h"
+#include "Rtl/OsVersion.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>

@@ -1,6 +1,6 @@
 #pragma once
 // A main window with its parallel port mapped to a file or FIFO in a temporary folder.
-#include "Platform/FontSubstitutes.h"
+#include "Graphics/FontSubstitutes.h"
 #include "Recorder.h"
 #include "TempDir.h"
 #include "Unit1/Form1.h"
