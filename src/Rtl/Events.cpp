@@ -2,12 +2,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
+#include <QVariant>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -66,21 +65,13 @@ bool IsUserInput(QEvent::Type type) {
     }
 }
 
-// Only an application with windows has modal ones.
-QWindow* ModalWindow() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-               ? QGuiApplication::modalWindow()
-               : nullptr;
-}
-
 // Keyboard and mouse input that arrives while a wait runs is held, in order, and handed back
 // to its window when the outermost wait ends. The window system's own queue cannot do this:
 // it counts a request to close a window as input too, and that request must get through.
+// A modal window (a message box) shown during the wait still takes its input.
 class TInputHold : public QObject {
   public:
-    TInputHold() : FModalAtStart(ModalWindow()) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
+    TInputHold() { QCoreApplication::instance()->installEventFilter(this); }
     ~TInputHold() override {
         QCoreApplication::instance()->removeEventFilter(this);
         // Posted events keep their order and run at the next ProcessMessages.
@@ -94,23 +85,35 @@ class TInputHold : public QObject {
   protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
         // Input enters through its window; the window hands it on to the widget under it.
-        if (!receiver->isWindowType() || !IsUserInput(event->type()))
+        if (!receiver->isWindowType())
             return false;
-        // A message box that something opened during the wait must still be answerable.
-        QWindow* modal = ModalWindow();
-        if (modal && modal != FModalAtStart && receiver == modal)
+        if (event->type() == QEvent::Show) {
+            FShown.emplace_back(receiver);
+            return false;
+        }
+        if (!IsUserInput(event->type()))
+            return false;
+        if (ShownModal(receiver))
             return false;
         FHeld.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
         return true;
     }
 
   private:
+    // A window shown since the wait began that is modal now.
+    bool ShownModal(QObject* window) const {
+        if (window->property("modality").toInt() == Qt::NonModal)
+            return false;
+        return std::any_of(FShown.begin(), FShown.end(),
+                           [window](const QPointer<QObject>& w) { return w == window; });
+    }
+
     struct Held {
         QPointer<QObject> window;
         std::unique_ptr<QEvent> event;
     };
     std::vector<Held> FHeld;
-    QPointer<QWindow> FModalAtStart;
+    std::vector<QPointer<QObject>> FShown;
 };
 
 // The hold lives as long as the outermost wait.
