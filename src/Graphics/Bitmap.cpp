@@ -82,7 +82,7 @@ const std::uint8_t* TBitmap::ScanLine(int y) const {
 
 TCanvas* TBitmap::Canvas() {
     if (!FCanvas)
-        FCanvas.reset(new TCanvas(this));
+        FCanvas = std::make_unique<TCanvas>(&FImage, [this] { Changed(); });
     return FCanvas.get();
 }
 

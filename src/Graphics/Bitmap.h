@@ -2,7 +2,7 @@
 // Bitmaps with raw row access: 8-bit gray (one byte per pixel, the level) and 24-bit (three
 // bytes per pixel: blue, green, red). Rows are 32-bit aligned; step with ScanLine(y).
 #include "Graphics/Canvas.h"
-#include "Graphics/Picture.h"
+#include "Graphics/Graphic.h"
 
 #include <QImage>
 #include <cstdint>
@@ -47,7 +47,6 @@ class TBitmap : public TGraphic {
     void Assign(const TPersistent* source) override;
 
   private:
-    friend class TCanvas;
     void ReleaseCanvas() const;
 
     QImage FImage;

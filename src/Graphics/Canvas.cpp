@@ -1,11 +1,7 @@
 #include "Graphics/Canvas.h"
 
-#include "Graphics/Bitmap.h"
-#include "Graphics/Picture.h"
-
 #include <QFontMetrics>
 #include <QPaintEngine>
-#include <QPolygon>
 #include <algorithm>
 #include <cstring>
 
@@ -101,7 +97,8 @@ TSize TextExtentOf(const TFont& font, const QString& text) {
 
 TCanvas::TCanvas(QPainter* painter) : FExternal(painter) {}
 
-TCanvas::TCanvas(TBitmap* owner) : FBitmap(owner) {}
+TCanvas::TCanvas(QImage* image, std::function<void()> changed)
+    : FImage(image), FImageChanged(std::move(changed)) {}
 
 TCanvas::~TCanvas() {
     Release();
@@ -111,9 +108,9 @@ QPainter* TCanvas::Painter() {
     if (FExternal)
         return FExternal->isActive() ? FExternal : nullptr;
     if (!FOwn) {
-        if (!FBitmap || FBitmap->FImage.isNull())
+        if (!FImage || FImage->isNull())
             return nullptr;
-        FOwn = std::make_unique<QPainter>(&FBitmap->FImage);
+        FOwn = std::make_unique<QPainter>(FImage);
     }
     return FOwn.get();
 }
@@ -126,8 +123,8 @@ void TCanvas::Release() {
 }
 
 void TCanvas::Changed() {
-    if (FBitmap)
-        FBitmap->Changed();
+    if (FImageChanged)
+        FImageChanged();
     if (FOnChange)
         FOnChange();
 }
@@ -145,8 +142,12 @@ bool Upright(const QTransform& t) {
 QImage* TCanvas::Pixels(QPoint* origin) {
     if (origin)
         *origin = QPoint();
-    if (FBitmap)
-        return FBitmap->FImage.isNull() ? nullptr : &FBitmap->Image();
+    if (FImage) {
+        if (FImage->isNull())
+            return nullptr;
+        Release();
+        return FImage;
+    }
     if (FExternal && FExternal->isActive() && FExternal->paintEngine()) {
         // A widget's painter is redirected into the backing store's image.
         QPaintDevice* device = FExternal->paintEngine()->paintDevice();
@@ -161,7 +162,7 @@ QImage* TCanvas::Pixels(QPoint* origin) {
 }
 
 double TCanvas::PixelRatio() {
-    if (FBitmap || !FExternal || !FExternal->isActive())
+    if (FImage || !FExternal || !FExternal->isActive())
         return FPixelRatio;
     const QTransform t = FExternal->deviceTransform();
     return Upright(t) ? t.m11() : 1.0;
@@ -170,9 +171,10 @@ double TCanvas::PixelRatio() {
 void TCanvas::PutPixels(int x, int y, const QImage& image, bool blend) {
     if (image.isNull())
         return;
-    if (FBitmap && !blend && !FBitmap->FImage.isNull()) {
+    if (FImage && !blend && !FImage->isNull()) {
         // A bitmap takes the rows as they are.
-        QImage& dst = FBitmap->Image();
+        Release();
+        QImage& dst = *FImage;
         const QImage src =
             image.format() == dst.format() ? image : image.convertToFormat(dst.format());
         const QRect r = QRect(x, y, src.width(), src.height()).intersected(dst.rect());
@@ -212,14 +214,14 @@ void TCanvas::PutPixels(int x, int y, const QImage& image, bool blend) {
 }
 
 int TCanvas::Width() {
-    if (FBitmap)
-        return FBitmap->Width();
+    if (FImage)
+        return FImage->width();
     return FExternal && FExternal->device() ? FExternal->device()->width() : 0;
 }
 
 int TCanvas::Height() {
-    if (FBitmap)
-        return FBitmap->Height();
+    if (FImage)
+        return FImage->height();
     return FExternal && FExternal->device() ? FExternal->device()->height() : 0;
 }
 
@@ -244,30 +246,6 @@ void TCanvas::LineTo(int x, int y) {
         Changed();
     }
     FPenPos = TPoint{x, y};
-}
-
-void TCanvas::Polyline(const std::vector<TPoint>& points) {
-    if (points.empty())
-        return;
-    MoveTo(points.front().X, points.front().Y);
-    for (std::size_t i = 1; i < points.size(); ++i)
-        LineTo(points[i].X, points[i].Y);
-}
-
-void TCanvas::Polygon(const std::vector<TPoint>& points) {
-    QPainter* p = Painter();
-    if (!p || points.empty())
-        return;
-    QPolygon poly;
-    for (const TPoint& pt : points)
-        poly << QPoint(pt.X, pt.Y);
-    p->save();
-    p->setCompositionMode(PenComposition(FPen.Mode()));
-    p->setPen(FPen.ToQPen());
-    p->setBrush(FBrush.ToQBrush());
-    p->drawPolygon(poly);
-    p->restore();
-    Changed();
 }
 
 void TCanvas::Rectangle(const TRect& rect) {
@@ -303,13 +281,13 @@ void TCanvas::Ellipse(const TRect& rect) {
 void TCanvas::FillRect(const TRect& rect) {
     if (FBrush.Style() == bsClear || rect.Width() <= 0 || rect.Height() <= 0)
         return;
-    if (FBrush.Style() == bsSolid && FBitmap && !FOwn && !FBitmap->FImage.isNull()) {
+    if (FBrush.Style() == bsSolid && FImage && !FOwn && !FImage->isNull()) {
         // Plain fills of a bitmap go straight to its rows.
-        const QRect r = rect.ToQRect().intersected(FBitmap->FImage.rect());
+        const QRect r = rect.ToQRect().intersected(FImage->rect());
         if (r.isEmpty())
             return;
         const TColor c = ColorToRGB(FBrush.Color());
-        QImage& img = FBitmap->FImage;
+        QImage& img = *FImage;
         const int bpp = img.depth() / 8;
         std::uint8_t px[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0xFF};
         if (img.format() == QImage::Format_Grayscale8)
@@ -371,7 +349,7 @@ TColor TCanvas::Pixel(int x, int y) {
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
     QPoint origin;
-    if (FBitmap) {
+    if (FImage) {
         QImage* img = Pixels(&origin);
         if (img && img->valid(x, y)) {
             Release();
@@ -411,22 +389,12 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     Changed();
 }
 
-void TCanvas::TextRect(const TRect& rect, int x, int y, const QString& text) {
-    QPainter* p = Painter();
-    if (!p)
-        return;
-    p->save();
-    p->setClipRect(rect.ToQRect(), Qt::IntersectClip);
-    TextOut(x, y, text);
-    p->restore();
-}
-
-void TCanvas::Draw(int x, int y, const TGraphic* graphic) {
+void TCanvas::Draw(int x, int y, const TCanvasGraphic* graphic) {
     if (graphic && !graphic->Empty())
         graphic->Draw(this, Bounds(x, y, graphic->Width(), graphic->Height()));
 }
 
-void TCanvas::StretchDraw(const TRect& rect, const TGraphic* graphic) {
+void TCanvas::StretchDraw(const TRect& rect, const TCanvasGraphic* graphic) {
     if (graphic && !graphic->Empty())
         graphic->Draw(this, rect);
 }
@@ -492,11 +460,12 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
     if (!src)
         return;
     const QRect sr = sourceRect.ToQRect().translated(origin);
-    if (FBitmap && !FBitmap->FImage.isNull() && src != &FBitmap->FImage && FCopyMode == cmSrcCopy &&
+    if (FImage && !FImage->isNull() && src != FImage && FCopyMode == cmSrcCopy &&
         dest.Width() == sr.width() && dest.Height() == sr.height() &&
-        src->format() == FBitmap->FImage.format()) {
+        src->format() == FImage->format()) {
         // Same format, same size: copy rows, cut to both images.
-        QImage& dst = FBitmap->Image();
+        Release();
+        QImage& dst = *FImage;
         const int bpp = dst.depth() / 8;
         int sx = sr.x(), dx = dest.Left, w = sr.width();
         if (sx < 0) {

@@ -11,10 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
-class TGraphic;
-class TBitmap;
+class TCanvas;
 
 struct TPoint {
     int X = 0;
@@ -46,6 +44,17 @@ constexpr TRect Rect(int left, int top, int right, int bottom) {
 constexpr TRect Bounds(int left, int top, int width, int height) {
     return TRect{left, top, left + width, top + height};
 }
+
+// What a canvas can draw: something that draws itself into a rectangle of the canvas.
+class TCanvasGraphic {
+  public:
+    virtual ~TCanvasGraphic() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual bool Empty() const = 0;
+    // Draws into rect of the canvas (stretched where the graphic can stretch).
+    virtual void Draw(TCanvas* canvas, const TRect& rect) const = 0;
+};
 
 enum TBrushStyle : std::uint8_t {
     bsSolid,
@@ -121,6 +130,8 @@ class TCanvas {
   public:
     // A surface over a painter that someone else began (and ends).
     explicit TCanvas(QPainter* painter);
+    // A canvas on pixels its owner keeps (a bitmap); changed runs after every drawing.
+    TCanvas(QImage* image, std::function<void()> changed);
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
@@ -137,9 +148,6 @@ class TCanvas {
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
-    void Polyline(const std::vector<TPoint>& points);
-    // Outlined with the pen, filled with the brush.
-    void Polygon(const std::vector<TPoint>& points);
     void Rectangle(const TRect& rect);
     void Ellipse(const TRect& rect);
     // Fills with the brush (nothing for a clear brush).
@@ -152,16 +160,14 @@ class TCanvas {
     // Text with its cell's top-left at (x, y), rotated about that point by the font's
     // escapement. A solid brush fills the text cell first; a clear brush leaves it.
     void TextOut(int x, int y, const QString& text);
-    // As TextOut, clipped to rect.
-    void TextRect(const TRect& rect, int x, int y, const QString& text);
     TSize TextExtent(const QString& text) const { return TextExtentOf(FFont, text); }
     int TextWidth(const QString& text) const { return TextExtent(text).cx; }
     int TextHeight(const QString& text) const { return TextExtent(text).cy; }
 
     // Draws a graphic at its own size with its top-left at (x, y).
-    void Draw(int x, int y, const TGraphic* graphic);
+    void Draw(int x, int y, const TCanvasGraphic* graphic);
     // Draws a graphic stretched into rect (an icon does not stretch).
-    void StretchDraw(const TRect& rect, const TGraphic* graphic);
+    void StretchDraw(const TRect& rect, const TCanvasGraphic* graphic);
     // Copies source's rectangle into dest (stretching when the sizes differ) with CopyMode.
     void CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect);
 
@@ -188,15 +194,15 @@ class TCanvas {
 
     void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
 
-  private:
-    friend class TBitmap;
-    friend class TIcon;
-    explicit TCanvas(TBitmap* owner);
-    void Changed();
-    // blend: draw over the destination through the image's alpha instead of a raster op.
+    // Draws image into target with mode; blend draws over the destination through the
+    // image's alpha instead of a raster op.
     void DrawImage(const QRect& target, const QImage& image, TCopyMode mode, bool blend = false);
 
-    TBitmap* FBitmap = nullptr;
+  private:
+    void Changed();
+
+    QImage* FImage = nullptr;
+    std::function<void()> FImageChanged;
     QPainter* FExternal = nullptr;
     std::unique_ptr<QPainter> FOwn;
     TFont FFont;
