@@ -38,15 +38,15 @@ int OpenResult(int err) {
 
 } // namespace
 
-TTextFile::TTextFile(std::string path, int timeoutMs, const TWaitCancel* cancel)
+TDeviceWriter::TDeviceWriter(std::string path, int timeoutMs, const TWaitCancel* cancel)
     : path_(std::move(path)), timeoutMs_(timeoutMs), cancel_(cancel) {}
 
-TTextFile::~TTextFile() {
+TDeviceWriter::~TDeviceWriter() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-int TTextFile::Rewrite() {
+int TDeviceWriter::Rewrite() {
     int flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
     // Create-always only for a file of our own; a missing device must never become a file.
     if (!IsDevicePath(path_))
@@ -59,7 +59,7 @@ int TTextFile::Rewrite() {
     return 0;
 }
 
-bool TTextFile::WaitWritable(int ms) {
+bool TDeviceWriter::WaitWritable(int ms) {
     short revents = 0;
     switch (WaitForFd(fd_, POLLOUT, ms, cancel_, &revents)) {
     case weReady:
@@ -77,7 +77,7 @@ bool TTextFile::WaitWritable(int ms) {
     return false;
 }
 
-int TTextFile::Write(const std::string& bytes) {
+int TDeviceWriter::Write(const std::string& bytes) {
     if (fd_ < 0)
         return FileNotOpen;
     std::size_t done = 0;
@@ -104,7 +104,7 @@ int TTextFile::Write(const std::string& bytes) {
     return 0;
 }
 
-void TTextFile::CloseFile() {
+void TDeviceWriter::CloseFile() {
     if (fd_ < 0)
         throw EInOutError(FileNotOpen);
     int fd = fd_;

@@ -1,20 +1,20 @@
 #pragma once
-// Text-file output to a device or file, with the result codes of classic text-file I/O:
+// Writes to a device or file with the result codes of classic text-file I/O:
 // an open that failed leaves the file closed, writing then fails with 103, and closing a
 // file that never opened raises EInOutError 103.
 #include <string>
 
 class TWaitCancel;
 
-class TTextFile {
+class TDeviceWriter {
   public:
     // timeoutMs: how long the device may take no bytes before a write counts as failed (0: the
     // device is tried without waiting). The waits keep the window alive and end on cancel.
-    explicit TTextFile(std::string path, int timeoutMs = 10000,
-                       const TWaitCancel* cancel = nullptr);
-    ~TTextFile();
-    TTextFile(const TTextFile&) = delete;
-    TTextFile& operator=(const TTextFile&) = delete;
+    explicit TDeviceWriter(std::string path, int timeoutMs = 10000,
+                           const TWaitCancel* cancel = nullptr);
+    ~TDeviceWriter();
+    TDeviceWriter(const TDeviceWriter&) = delete;
+    TDeviceWriter& operator=(const TDeviceWriter&) = delete;
 
     // Opens for writing; a regular file outside /dev is created or emptied, a device never
     // created. Returns 0 or an I/O result code; errno of the failure is kept in SystemError.

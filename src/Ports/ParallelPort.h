@@ -23,5 +23,5 @@ class TParallelPort : public TPort {
     void DoClose() override;
 
   private:
-    std::unique_ptr<TTextFile> FFile;
+    std::unique_ptr<TDeviceWriter> FFile;
 };
