@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <functional>
 #include <grp.h>
 #include <map>
 #include <pwd.h>
@@ -30,13 +31,30 @@ bool NamedPort(const std::string& portName, std::string& prefix, int& number) {
     return number >= 1;
 }
 
-const char* Environment(const std::string& portName) {
-    const std::string var = "VEMIX_" + portName;
-    const char* env = std::getenv(var.c_str());
-    return env && *env ? env : nullptr;
+std::function<std::string(const std::string&)>& OverrideVariables() {
+    static std::function<std::string(const std::string&)> variableOf;
+    return variableOf;
 }
 
 } // namespace
+
+void SetPortOverrideVariables(std::function<std::string(const std::string&)> variableOf) {
+    OverrideVariables() = std::move(variableOf);
+}
+
+std::string PortOverrideVariable(const std::string& portName) {
+    return OverrideVariables() ? OverrideVariables()(portName) : std::string();
+}
+
+std::optional<std::string> PortOverride(const std::string& portName) {
+    const std::string var = PortOverrideVariable(portName);
+    if (var.empty())
+        return std::nullopt;
+    const char* env = std::getenv(var.c_str());
+    if (!env || !*env)
+        return std::nullopt;
+    return std::string(env);
+}
 
 std::string DefaultDevicePath(const std::string& portName) {
     std::string prefix;
@@ -51,8 +69,8 @@ std::string DevicePath(const std::string& portName) {
     int n = 0;
     if (!NamedPort(portName, prefix, n))
         return portName;
-    if (const char* env = Environment(portName))
-        return env;
+    if (auto env = PortOverride(portName))
+        return *env;
     if (auto it = Configured().find(portName); it != Configured().end())
         return it->second;
     return DefaultDevicePath(portName);
@@ -66,7 +84,7 @@ void SetConfiguredDevice(const std::string& portName, const std::string& path) {
 }
 
 TDeviceSource DeviceSource(const std::string& portName) {
-    if (Environment(portName))
+    if (PortOverride(portName))
         return dsEnvironment;
     return Configured().count(portName) ? dsSettings : dsDefault;
 }
@@ -152,9 +170,11 @@ std::string OpenFailureHint(const std::string& portName, const std::string& path
         hint = PermissionHint(portName, path);
     } else if (err == ENOENT) {
         bool serial = portName.rfind("COM", 0) == 0;
+        const std::string var = PortOverrideVariable(portName);
         hint = std::string(serial ? "serial" : "printer") +
                " devices here: " + ExistingDevices(serial) +
-               "; choose one in the port settings (連接埠設定…) or with VEMIX_" + portName;
+               "; choose one in the port settings (連接埠設定…)" +
+               (var.empty() ? std::string() : " or with " + var);
     } else if (err == EBUSY) {
         hint = "another program holds the port";
     }

@@ -2,15 +2,18 @@
 
 #include "Rtl/Application.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
 
-void ShowBox(MessageKind kind, const QString& text) {
-    QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    AppTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+// Without a window layer the text goes to standard error.
+void WriteToStderr(MessageKind, const QString& text) {
+    std::fprintf(stderr, "%s: %s\n", AppTitle().toUtf8().constData(), text.toUtf8().constData());
+}
+
+MessagePresenter& Fallback() {
+    static MessagePresenter presenter = WriteToStderr;
+    return presenter;
 }
 
 MessagePresenter& Presenter() {
@@ -22,7 +25,7 @@ void Present(MessageKind kind, const QString& text) {
     if (Presenter())
         Presenter()(kind, text);
     else
-        ShowBox(kind, text);
+        Fallback()(kind, text);
 }
 
 } // namespace
@@ -31,6 +34,10 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
     MessagePresenter old = std::move(Presenter());
     Presenter() = std::move(presenter);
     return old;
+}
+
+void SetDefaultMessagePresenter(MessagePresenter presenter) {
+    Fallback() = presenter ? std::move(presenter) : MessagePresenter(WriteToStderr);
 }
 
 void ShowError(const QString& text) {

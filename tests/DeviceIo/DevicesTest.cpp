@@ -1,6 +1,7 @@
 // What standard error says when a device cannot be opened.
 #include "DeviceIo/Devices.h"
 #include "TempDir.h"
+#include "Vemix/Policy.h"
 
 #include <cerrno>
 #include <fstream>
@@ -41,4 +42,32 @@ TEST(Devices, APermissionHintNamesAGroupOnlyWhenTheGroupMayOpenTheDevice) {
     EXPECT_EQ(OpenFailureHint("COM1", dir.File("rw"), EBUSY), "another program holds the port");
     EXPECT_NE(OpenFailureHint("LPT1", dir.File("missing"), ENOENT).find("VEMIX_LPT1"),
               std::string::npos);
+}
+
+// The program decides which variable maps a port; without a mapping no variable does.
+TEST(Devices, PortOverridesFollowTheVariablesTheProgramNames) {
+    TempDir dir;
+    ScopedEnv program("VEMIX_COM1", "/tmp/vemix-program-com1");
+    ScopedEnv own("OWN_COM1", "/tmp/own-com1");
+    ScopedEnv empty("OWN_LPT1", "");
+    SetPortOverrideVariables([](const std::string& port) { return "OWN_" + port; });
+    EXPECT_EQ(PortOverrideVariable("COM1"), "OWN_COM1");
+    EXPECT_EQ(DevicePath("COM1"), "/tmp/own-com1");
+    EXPECT_EQ(DeviceSource("COM1"), dsEnvironment);
+    // An empty value overrides nothing.
+    EXPECT_EQ(PortOverride("LPT1"), std::nullopt);
+    EXPECT_EQ(DevicePath("LPT1"), "/dev/lp0");
+    EXPECT_NE(OpenFailureHint("LPT1", dir.File("missing"), ENOENT).find("or with OWN_LPT1"),
+              std::string::npos);
+
+    SetPortOverrideVariables(nullptr);
+    EXPECT_EQ(PortOverrideVariable("COM1"), "");
+    EXPECT_EQ(PortOverride("COM1"), std::nullopt);
+    EXPECT_EQ(DevicePath("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(DeviceSource("COM1"), dsDefault);
+    const std::string hint = OpenFailureHint("COM1", dir.File("missing"), ENOENT);
+    EXPECT_EQ(hint.find("or with"), std::string::npos) << hint;
+
+    InstallPortVariables();
+    EXPECT_EQ(DevicePath("COM1"), "/tmp/vemix-program-com1");
 }

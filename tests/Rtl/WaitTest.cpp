@@ -1,6 +1,7 @@
 // Waits that keep the window alive: they end on time, on the descriptor, or when cancelled,
 // and the window system's own events run meanwhile.
 #include "Rtl/Events.h"
+#include "Rtl/Messages.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -141,4 +142,22 @@ TEST(Pause, AMessageBoxOpenedDuringTheWaitStillTakesItsClick) {
     Pause(200);
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST(Messages, WithoutAPresenterTheDefaultShowsThemAndStandardErrorIsTheLastResort) {
+    const MessagePresenter test = SetMessagePresenter(nullptr);
+    std::vector<QString> shown;
+    SetDefaultMessagePresenter([&](MessageKind kind, const QString& text) {
+        shown.push_back((kind == MessageKind::Error ? "E:" : "M:") + text);
+    });
+    ShowError(QStringLiteral("boom"));
+    ShowMessage(QStringLiteral("done"));
+    EXPECT_EQ(shown, (std::vector<QString>{"E:boom", "M:done"}));
+    SetDefaultMessagePresenter(nullptr);
+    testing::internal::CaptureStderr();
+    ShowError(QStringLiteral("印表機離線"));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("印表機離線"), std::string::npos) << log;
+    EXPECT_EQ(shown.size(), 2u);
+    SetMessagePresenter(test);
 }
