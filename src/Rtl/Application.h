@@ -9,8 +9,3 @@ void SetAppTitle(const QString& title);
 
 // Runs a handler; anything it throws is shown in a modal error box and the program goes on.
 void Guarded(const std::function<void()>& handler);
-
-// Wraps a handler so that every call runs guarded (for connecting widget signals).
-template <typename... Args> auto GuardedSlot(std::function<void(Args...)> handler) {
-    return [handler = std::move(handler)](Args... args) { Guarded([&] { handler(args...); }); };
-}

@@ -7,14 +7,9 @@ namespace RandomDetail {
 inline std::uint32_t Seed = 0;
 }
 
-inline std::uint32_t RandSeed() {
-    return RandomDetail::Seed;
-}
 inline void SetRandSeed(std::uint32_t seed) {
     RandomDetail::Seed = seed;
 }
-// Seeds from the clock.
-void Randomize();
 
 // A uniform integer 0..n-1; 0 when n is 0 or less. Every call advances the generator once.
 inline int Random(int n) {
