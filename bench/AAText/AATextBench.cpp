@@ -9,8 +9,8 @@
 // of a caption whose glyphs the renderer has never drawn.
 #include "AAText/AAFontEx.h"
 #include "AAText/GlyphCache.h"
-#include "Platform/Bitmap.h"
-#include "Platform/Random.h"
+#include "Graphics/Bitmap.h"
+#include "Rtl/Random.h"
 
 #include <QGuiApplication>
 #include <QImage>

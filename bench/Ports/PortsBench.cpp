@@ -1,8 +1,8 @@
 // The network port's command cycle (connect, write 32 bytes, close) against the same cycle
 // written plainly with POSIX sockets, to one loopback listener in the same run; and how late
 // a pause that keeps the window alive ends.
-#include "Platform/Events.h"
 #include "Ports/NetPort.h"
+#include "Rtl/Events.h"
 
 #include <QCoreApplication>
 #include <algorithm>

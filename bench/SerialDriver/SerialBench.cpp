@@ -1,6 +1,7 @@
 // Serial driver costs on a pseudo-terminal: the processor time a stalled send burns while it
 // waits out its time-out, the time of one whole command cycle, and how long a one-byte answer
 // takes to reach the receive handler.
+#include "DeviceIo/Devices.h"
 #include "SerialDriver/SerialDriver.h"
 
 #include <QCoreApplication>
@@ -205,6 +206,8 @@ BENCHMARK(BM_AnswerLatencyPolled)->Iterations(200)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The pseudo-terminal is mapped to COM1 through VEMIX_COM1, as the program maps ports.
+    SetPortOverrideVariables([](const std::string& port) { return "VEMIX_" + port; });
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

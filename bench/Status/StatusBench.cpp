@@ -1,6 +1,7 @@
 // The status button against the virtual printer on a pseudo-terminal: the time from the click
 // to the shown answer, as a share of the worst case (four requests of 500 ms each).
-#include "Platform/Messages.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Messages.h"
 #include "Unit1/Form1.h"
 
 #include <QApplication>
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     QApplication app(argc, argv);
+    // The pseudo-terminal is mapped to COM1 through VEMIX_COM1, as the program maps ports.
+    SetPortOverrideVariables([](const std::string& port) { return "VEMIX_" + port; });
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

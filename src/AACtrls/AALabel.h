@@ -4,7 +4,7 @@
 // into a 24-bit buffer and every paint copies that buffer; a transparent label renders straight
 // over its parent at every paint.
 #include "AAText/GraphicControl.h"
-#include "Platform/Bitmap.h"
+#include "Graphics/Bitmap.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "AAText/AAFont.h"
 #include "AAText/AAMask.h"
 #include "AAText/PixelRows.h"
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 // Puts a mask onto the renderer's surface: background (the surface's solid brush, or the
 // pixels already there), then one colour or the per-pixel foreground mixed in by coverage
 // times alpha, then one block copy back to the surface.
-#include "Platform/Bitmap.h"
-#include "Platform/Colors.h"
-#include "Platform/Picture.h"
+#include "Graphics/Bitmap.h"
+#include "Graphics/Colors.h"
+#include "Graphics/Picture.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "AAText/AAFont.h"
 
-#include "Platform/Bitmap.h"
+#include "Graphics/Bitmap.h"
 
 TAAFont::TAAFont(TCanvas* canvas)
     : FCanvas(canvas), FMask(std::make_unique<TAAMask>(this)),

@@ -3,7 +3,7 @@
 // to one mask and one blender, and measures text as it will be drawn.
 #include "AAText/AABlend.h"
 #include "AAText/AAMask.h"
-#include "Platform/Canvas.h"
+#include "Graphics/Canvas.h"
 
 #include <QString>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "AAText/AAFontEx.h"
 
 #include "AAText/PixelRows.h"
-#include "Platform/Bitmap.h"
-#include "Platform/Random.h"
+#include "Graphics/Bitmap.h"
+#include "Rtl/Random.h"
 
 #include <algorithm>
 #include <cmath>

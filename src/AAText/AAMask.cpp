@@ -3,10 +3,10 @@
 #include "AAText/AAFont.h"
 #include "AAText/GlyphCache.h"
 #include "AAText/PixelRows.h"
-#include "Platform/Bitmap.h"
-#include "Platform/Exceptions.h"
-#include "Platform/Random.h"
-#include "Platform/Strings.h"
+#include "Graphics/Bitmap.h"
+#include "Rtl/Exceptions.h"
+#include "Rtl/Random.h"
+#include "Rtl/Strings.h"
 
 #include <algorithm>
 #include <cmath>

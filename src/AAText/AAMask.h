@@ -3,11 +3,11 @@
 // byte per pixel (0 no ink .. 255 full ink) in a gray bitmap of the drawing layer, top row
 // first, plus the in-place effects applied to coverage.
 #include "AAText/ParamsTypes.h"
-#include "Platform/Bitmap.h"
-#include "Platform/Canvas.h"
-#include "Platform/Font.h"
-#include "Platform/Picture.h"
-#include "Platform/Rounding.h"
+#include "Graphics/Bitmap.h"
+#include "Graphics/Canvas.h"
+#include "Graphics/Font.h"
+#include "Graphics/Picture.h"
+#include "Rtl/Rounding.h"
 
 #include <QString>
 #include <cstdint>

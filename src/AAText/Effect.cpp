@@ -1,6 +1,6 @@
 #include "AAText/Effect.h"
 
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <QSettings>
 #include <cstring>

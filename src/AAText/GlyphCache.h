@@ -14,7 +14,7 @@
 // the pixels they share come out as in one text output. The result is the whole caption's
 // drawing to the byte.
 #include "AAText/ParamsTypes.h"
-#include "Platform/Canvas.h"
+#include "Graphics/Canvas.h"
 
 #include <QFont>
 #include <QRawFont>

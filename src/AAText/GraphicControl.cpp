@@ -1,7 +1,7 @@
 #include "AAText/GraphicControl.h"
 
-#include "Platform/Application.h"
-#include "Platform/Picture.h"
+#include "Graphics/Picture.h"
+#include "Rtl/Application.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>

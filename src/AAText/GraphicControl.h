@@ -5,9 +5,9 @@
 // the control is loaded and not while it is loading or being destroyed.
 #include "AAText/AAFontEx.h"
 #include "AAText/ParamsControl.h"
-#include "Platform/Canvas.h"
-#include "Platform/Font.h"
-#include "Platform/FormLoading.h"
+#include "Forms/FormLoading.h"
+#include "Graphics/Canvas.h"
+#include "Graphics/Font.h"
 
 #include <QEvent>
 #include <QPointer>

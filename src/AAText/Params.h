@@ -3,8 +3,8 @@
 // the change through one callback (OnChanged) so that the owning control repaints; a shadow,
 // gradient or texture that is switched off reports only its own switching.
 #include "AAText/ParamsTypes.h"
-#include "Platform/Colors.h"
-#include "Platform/Picture.h"
+#include "Graphics/Colors.h"
+#include "Graphics/Picture.h"
 
 #include <functional>
 

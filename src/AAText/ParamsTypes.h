@@ -2,7 +2,7 @@
 // Value types and enumerations of the text effects and of the label's display settings.
 // The ranges belong to the published types; setters store what they are given, truncated to
 // the field's width.
-#include "Platform/ControlTypes.h"
+#include "Forms/ControlTypes.h"
 
 #include <cstdint>
 

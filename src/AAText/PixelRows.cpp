@@ -1,6 +1,6 @@
 #include "AAText/PixelRows.h"
 
-#include "Platform/Random.h"
+#include "Rtl/Random.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "Commands/CommandTable.h"
 
-#include "Platform/Strings.h"
+#include "Rtl/Strings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "EditCore/CustomEdit.h"
 
-#include "Platform/Application.h"
+#include "Rtl/Application.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

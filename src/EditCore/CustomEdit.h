@@ -6,7 +6,7 @@
 // alignment, and enter and exit handling that ignores window switches and popup menus.
 #include "EditCore/EditKeys.h"
 #include "EditCore/EditState.h"
-#include "Platform/ControlTypes.h"
+#include "Forms/ControlTypes.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
 #include "Gauges/Gauge.h"
 
-#include "Platform/Exceptions.h"
-#include "Platform/Rounding.h"
+#include "Rtl/Exceptions.h"
+#include "Rtl/Rounding.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>

@@ -2,10 +2,10 @@
 // The progress gauge: a percentage text, a horizontal or vertical bar, a pie or a needle dial.
 // Every paint builds the picture in an off-screen bitmap and puts it on screen in one copy; the
 // percentage text is combined by exclusive-or, so it shows in the inverse of what lies beneath.
-#include "Platform/Bitmap.h"
-#include "Platform/Colors.h"
-#include "Platform/ControlTypes.h"
-#include "Platform/FormLoading.h"
+#include "Forms/ControlTypes.h"
+#include "Forms/FormLoading.h"
+#include "Graphics/Bitmap.h"
+#include "Graphics/Colors.h"
 #include <QColor>
 #include <QImage>
 #include <QObject>

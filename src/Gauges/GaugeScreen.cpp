@@ -1,7 +1,7 @@
 // Puts the gauge's picture on screen: one plain copy, each pixel of the picture on one device
 // pixel of the screen it is painted for.
 #include "Gauges/Gauge.h"
-#include "Platform/Canvas.h"
+#include "Graphics/Canvas.h"
 
 #include <QPaintEvent>
 #include <QPainter>

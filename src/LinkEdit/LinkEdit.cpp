@@ -1,7 +1,7 @@
 #include "LinkEdit/LinkEdit.h"
 
-#include "Platform/Application.h"
-#include "Platform/Beep.h"
+#include "Forms/Beep.h"
+#include "Rtl/Application.h"
 
 #include <QAction>
 #include <QApplication>

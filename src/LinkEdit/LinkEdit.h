@@ -3,8 +3,8 @@
 // arrow), typed and pasted characters filtered by a text type, a repair of number texts when
 // the focus leaves, Enter acting as Tab, and, without a button, self-drawn aligned text.
 #include "EditCore/CustomEdit.h"
+#include "Forms/ControlTypes.h"
 #include "LinkEdit/LinkEditModel.h"
-#include "Platform/ControlTypes.h"
 
 #include <cstdint>
 #include <functional>

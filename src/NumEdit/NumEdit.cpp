@@ -1,7 +1,7 @@
 #include "NumEdit/NumEdit.h"
 
-#include "Platform/Application.h"
-#include "Platform/Beep.h"
+#include "Forms/Beep.h"
+#include "Rtl/Application.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

@@ -5,7 +5,7 @@
 #include "EditCore/CustomEdit.h"
 #include "NumEdit/NumEditModel.h"
 #include "NumEdit/NumberText.h"
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "NumEdit/NumberText.h"
 
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <charconv>
 #include <cmath>

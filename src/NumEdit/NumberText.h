@@ -2,7 +2,7 @@
 // The numeric edit's number text: formatting a value under a number format and a number of
 // decimals, stripping the grouping, and the strict reading back. Pure functions; the separators
 // are passed in, so they can be exercised without a widget or the regional settings.
-#include "Platform/Locale.h"
+#include "Rtl/Locale.h"
 
 #include <QObject>
 #include <QString>

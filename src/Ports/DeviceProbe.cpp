@@ -1,6 +1,6 @@
 #include "Ports/DeviceProbe.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 #include "Ports/NetPort.h"
 
 #include <cerrno>

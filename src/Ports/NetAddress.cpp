@@ -1,6 +1,6 @@
 #include "Ports/NetAddress.h"
 
-#include "Platform/Events.h"
+#include "Rtl/Events.h"
 
 #include <arpa/inet.h>
 #include <cstring>

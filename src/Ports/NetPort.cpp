@@ -1,6 +1,7 @@
 #include "Ports/NetPort.h"
 
-#include "Platform/Events.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Events.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -154,8 +155,9 @@ bool TNetPort::DoOpen() {
     FAbandoned = false;
     if (!FAddress) {
         Fail(EDESTADDRREQ, "no printer address");
-        Report(
-            "no printer address is set; choose one in 連接埠設定… or with VEMIX_NET=host[:port]");
+        const std::string var = PortOverrideVariable("NET");
+        Report("no printer address is set; choose one in 連接埠設定…" +
+               (var.empty() ? std::string() : " or with " + var + "=host[:port]"));
         return false;
     }
     std::vector<TSockAddr> addresses;

@@ -1,7 +1,7 @@
 #include "Ports/ParallelPort.h"
 
-#include "Platform/Devices.h"
-#include "Ports/NoSignal.h"
+#include "DeviceIo/Devices.h"
+#include "DeviceIo/NoSignal.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,7 +15,7 @@ std::string TParallelPort::Device() const {
 
 bool TParallelPort::DoOpen() {
     const std::string path = Device();
-    FFile = std::make_unique<TTextFile>(path, Bound(), Cancel());
+    FFile = std::make_unique<TDeviceWriter>(path, Bound(), Cancel());
     if (FFile->Rewrite() == 0)
         return true;
     const int err = FFile->SystemError();
@@ -40,9 +40,9 @@ bool TParallelPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& 
 
 void TParallelPort::DoClose() {
     // Closing a file that never opened raises the I/O error that ends the calling action.
-    std::unique_ptr<TTextFile> file = std::move(FFile);
+    std::unique_ptr<TDeviceWriter> file = std::move(FFile);
     if (!file)
-        file = std::make_unique<TTextFile>(Device());
+        file = std::make_unique<TDeviceWriter>(Device());
     file->CloseFile();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A parallel port: LPT1..LPT3 written as a text file (a printer device, a FIFO or a file).
+#include "DeviceIo/DeviceWriter.h"
 #include "Ports/Port.h"
-#include "Ports/TextFile.h"
 
 #include <memory>
 
@@ -23,5 +23,5 @@ class TParallelPort : public TPort {
     void DoClose() override;
 
   private:
-    std::unique_ptr<TTextFile> FFile;
+    std::unique_ptr<TDeviceWriter> FFile;
 };

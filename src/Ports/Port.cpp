@@ -1,6 +1,6 @@
 #include "Ports/Port.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "Ports/PortRegistry.h"
 
-#include "Platform/Devices.h"
-#include "Platform/Strings.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Strings.h"
 
 TPortRegistry::TPortRegistry(TSerialDriver& driver, const TWaitCancel* cancel) {
     for (int i = 0; i < 4; ++i)

@@ -1,6 +1,6 @@
 #include "Ports/PortSettings.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,10 +52,11 @@ std::string TPortSettings::Problem(const QString& name, const std::string& value
 
 TPortSettings TPortSettings::Load(const QString& file) {
     TPortSettings settings;
-    if (const char* env = std::getenv("VEMIX_NET"); env && *env) {
+    if (const auto env = PortOverride("NET")) {
         TNetAddressProblem problem = apNone;
-        if (!ParseNetAddress(env, &problem))
-            Warn(std::string("VEMIX_NET=") + env + " ignored: " + NetAddressProblemReason(problem));
+        if (!ParseNetAddress(*env, &problem))
+            Warn(PortOverrideVariable("NET") + "=" + *env +
+                 " ignored: " + NetAddressProblemReason(problem));
     }
     const QFileInfo info(file);
     if (!info.exists())
@@ -130,16 +131,13 @@ bool TPortSettings::SetStored(const QString& name, const std::string& value) {
 }
 
 std::optional<std::string> TPortSettings::Override(const QString& name) const {
-    const std::string var = "VEMIX_" + name.toStdString();
-    const char* env = std::getenv(var.c_str());
-    if (!env || !*env)
-        return std::nullopt;
-    if (IsNet(name)) {
+    std::optional<std::string> env = PortOverride(name.toStdString());
+    if (env && IsNet(name)) {
         TNetAddressProblem problem = apNone;
-        if (!ParseNetAddress(env, &problem))
+        if (!ParseNetAddress(*env, &problem))
             return std::nullopt;
     }
-    return std::string(env);
+    return env;
 }
 
 std::string TPortSettings::Effective(const QString& name) const {

@@ -1,6 +1,6 @@
 #include "Ports/SerialPort.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <cerrno>
 

@@ -1,8 +1,8 @@
 #include "Ports/StatusQuery.h"
 
-#include "Platform/Events.h"
 #include "Ports/NetPort.h"
 #include "Ports/SerialPort.h"
+#include "Rtl/Events.h"
 
 #include <cerrno>
 #include <chrono>

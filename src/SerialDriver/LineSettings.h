@@ -1,7 +1,7 @@
 #pragma once
 // Line settings to termios and modem lines, kept pure so that every combination can be checked
 // without a port (a pseudo-terminal forces 8N1 and has no modem lines).
-#include "SerialDriver/SerialDriver.h"
+#include "SerialDriver/ComPortTypes.h"
 
 #include <string>
 #include <termios.h>

@@ -1,9 +1,9 @@
 #include "SerialDriver/SerialDriver.h"
 
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/OsVersion.h"
-#include "Platform/Tick.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Application.h"
+#include "Rtl/OsVersion.h"
+#include "Rtl/Tick.h"
 #include "SerialDriver/LineSettings.h"
 
 #include <QTimer>
@@ -83,18 +83,6 @@ std::string TSerialDriver::PortName() const {
     return "COM" + std::to_string(FComPort + 1);
 }
 
-TComPortLineSettings TSerialDriver::LineSettings() const {
-    TComPortLineSettings s;
-    s.Speed = FComPortSpeed;
-    s.DataBits = FComPortDataBits;
-    s.StopBits = FComPortStopBits;
-    s.Parity = FComPortParity;
-    s.HwHandshaking = FComPortHwHandshaking;
-    s.SwHandshaking = FComPortSwHandshaking;
-    s.EnableDTROnOpen = FEnableDTROnOpen;
-    return s;
-}
-
 // ---- properties
 
 void TSerialDriver::SetComPort(TComPortNumber value) {
@@ -108,32 +96,32 @@ void TSerialDriver::SettingChanged() {
 }
 
 void TSerialDriver::SetComPortSpeed(TComPortBaudRate value) {
-    FComPortSpeed = value;
+    FLine.Speed = value;
     SettingChanged();
 }
 
 void TSerialDriver::SetComPortDataBits(TComPortDataBits value) {
-    FComPortDataBits = value;
+    FLine.DataBits = value;
     SettingChanged();
 }
 
 void TSerialDriver::SetComPortStopBits(TComPortStopBits value) {
-    FComPortStopBits = value;
+    FLine.StopBits = value;
     SettingChanged();
 }
 
 void TSerialDriver::SetComPortParity(TComPortParity value) {
-    FComPortParity = value;
+    FLine.Parity = value;
     SettingChanged();
 }
 
 void TSerialDriver::SetComPortHwHandshaking(TComPortHwHandshaking value) {
-    FComPortHwHandshaking = value;
+    FLine.HwHandshaking = value;
     SettingChanged();
 }
 
 void TSerialDriver::SetComPortSwHandshaking(TComPortSwHandshaking value) {
-    FComPortSwHandshaking = value;
+    FLine.SwHandshaking = value;
     SettingChanged();
 }
 
@@ -201,12 +189,15 @@ void TSerialDriver::StartPollTimer() {
 bool TSerialDriver::Connect() {
     if (Connected())
         return true;
+    Fail(0, {});
     const std::string name = PortName();
     const std::string path = DevicePath(name);
     // Never O_CREAT: a missing device must not become a file.
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        ReportOpenFailure(name, path, errno);
+        const int err = errno;
+        Fail(err, path + ": " + std::strerror(err));
+        ReportOpenFailure(name, path, err);
         return false;
     }
     auto saved = std::make_unique<termios>();
@@ -215,6 +206,7 @@ bool TSerialDriver::Connect() {
         if (holdSet)
             ioctl(fd, TIOCNXCL);
         ::close(fd);
+        Fail(err, path + ": " + std::strerror(err));
         ReportOpenFailure(name, path, err);
         return false;
     }
@@ -235,9 +227,7 @@ bool TSerialDriver::Connect() {
     // (on a pseudo-terminal: bytes the other end has not read yet), so it is kept.
     ProgramPort(false);
     StartPollTimer();
-    if (TraceEnabled())
-        std::fprintf(stderr, "vemix: %s (%s): open, %s\n", name.c_str(), path.c_str(),
-                     DescribeLineSettings(LineSettings()).c_str());
+    Trace("open, " + DescribeLineSettings(LineSettings()));
     return true;
 }
 
@@ -283,12 +273,10 @@ void TSerialDriver::Disconnect() {
     FSavedTermios.reset();
     FGathered = 0;
     FGatherStart = 0;
-    if (TraceEnabled())
-        std::fprintf(stderr, "vemix: %s (%s): close after %u ms%s\n", PortName().c_str(),
-                     FDevicePath.c_str(), TicksSince(FConnectTick, GetTickCount()),
-                     FDeviceLost        ? ", device gone"
-                     : FOutputAbandoned ? ", unsent output dropped"
-                                        : "");
+    Trace("close after " + std::to_string(TicksSince(FConnectTick, GetTickCount())) + " ms" +
+          (FDeviceLost        ? ", device gone"
+           : FOutputAbandoned ? ", unsent output dropped"
+                              : ""));
 }
 
 void TSerialDriver::ApplySettings() {
@@ -322,7 +310,10 @@ void TSerialDriver::SetModemLines(const TModemLineChange& lines) {
         failed = "drop";
     if (failed) {
         const int err = errno;
-        Report(std::string("cannot ") + failed + " DTR/RTS: " + std::strerror(err));
+        const std::string what =
+            std::string("cannot ") + failed + " DTR/RTS: " + std::strerror(err);
+        Report(what);
+        Fail(err, what);
         NoteFailure(err);
     }
 }
@@ -348,13 +339,25 @@ void TSerialDriver::Report(const std::string& what) const {
                  what.c_str());
 }
 
+void TSerialDriver::Trace(const std::string& what) const {
+    if (TraceEnabled())
+        Report(what);
+}
+
+void TSerialDriver::Fail(int err, std::string text) {
+    FLastError = err;
+    FLastErrorText = std::move(text);
+}
+
 void TSerialDriver::NoteFailure(int err) {
     if (!DeviceGone(err) || FDeviceLost)
         return;
     FDeviceLost = true;
     FPollWindow->stop();
-    Report(std::string("the device went away (") + std::strerror(err) +
-           "): the other end closed or the adapter was unplugged");
+    const std::string what = std::string("the device went away (") + std::strerror(err) +
+                             "): the other end closed or the adapter was unplugged";
+    Fail(err, what);
+    Report(what);
 }
 
 bool TSerialDriver::QueueCount(unsigned long request, std::uint32_t& count) {
@@ -398,8 +401,11 @@ void TSerialDriver::WaitWritable() {
 std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSize,
                                       std::uint32_t Timeout) {
     std::uint32_t written = 0;
-    if (!Connected())
+    if (!Connected()) {
+        Fail(EBADF, "the port is not open");
         return 0;
+    }
+    Fail(0, {});
     const auto* data = static_cast<const std::uint8_t*>(DataPtr);
     std::uint32_t left = DataSize;
     const std::uint32_t start = GetTickCount();
@@ -410,8 +416,11 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
             break;
         if (room > 0) {
             // Without modem lines there is nothing to check: the send goes ahead.
-            if (FCheckLineStatus && FHasModemLines && ReadLineStatus().Empty())
+            if (FCheckLineStatus && FHasModemLines && ReadLineStatus().Empty()) {
+                if (!FDeviceLost)
+                    Fail(ECOMM, "the line status shows no device (CTS, DSR, RING and RLSD off)");
                 break;
+            }
             // Wait for room at most 1 ms, so that a stalled line blocks instead of spinning.
             WaitWritable();
             const ssize_t n = ::write(FHandle, data + written, std::min<std::uint32_t>(left, room));
@@ -426,22 +435,23 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
         } else {
             WaitWritable();
         }
-        if (TicksSince(lastProgress, GetTickCount()) > Timeout)
+        if (TicksSince(lastProgress, GetTickCount()) > Timeout) {
+            Fail(ETIMEDOUT, "the device took no bytes for " + std::to_string(Timeout) + " ms");
             break;
+        }
     }
-    if (written < DataSize)
+    if (written < DataSize) {
         FOutputAbandoned = true;
+        if (FLastError == 0 && FDeviceLost)
+            Fail(EIO, "the device went away");
+    }
     if (TraceEnabled()) {
         // Command strings are short; a bulk transfer is logged by its first bytes only.
         std::string bytes(static_cast<const char*>(DataPtr), std::min(DataSize, kTraceBytes));
-        if (DataSize > kTraceBytes)
-            bytes = HexBytes(bytes) + " ...";
-        else
-            bytes = HexBytes(bytes);
-        std::fprintf(stderr, "vemix: %s (%s): wrote %u of %u bytes in %u ms%s: %s\n",
-                     PortName().c_str(), FDevicePath.c_str(), written, DataSize,
-                     TicksSince(start, GetTickCount()), FDeviceLost ? ", device gone" : "",
-                     bytes.c_str());
+        bytes = HexBytes(bytes) + (DataSize > kTraceBytes ? " ..." : "");
+        Trace("wrote " + std::to_string(written) + " of " + std::to_string(DataSize) +
+              " bytes in " + std::to_string(TicksSince(start, GetTickCount())) + " ms" +
+              (FDeviceLost ? ", device gone" : "") + ": " + bytes);
     }
     return written;
 }
@@ -452,8 +462,10 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
 
 bool TSerialDriver::SendString(const std::string& S) {
     const auto size = static_cast<std::uint32_t>(S.size());
-    if (size != S.size())
-        return false; // beyond what one send can count
+    if (size != S.size()) {
+        Fail(EFBIG, "more bytes than one send can count");
+        return false;
+    }
     return SendData(S.data(), size) == size;
 }
 
@@ -541,8 +553,7 @@ void TSerialDriver::PacketTaken(std::uint32_t size, std::uint32_t stillWaiting, 
     } else {
         // The next packet began about one transfer time later; bytes from a source faster
         // than the line speed (a pseudo-terminal) began no later than now.
-        const std::uint32_t step =
-            PacketTransferTime(FComPortSpeed, static_cast<std::int32_t>(size));
+        const std::uint32_t step = PacketTransferTime(FLine.Speed, static_cast<std::int32_t>(size));
         FPacketBeginTick = step < TicksSince(FPacketBeginTick, now) ? FPacketBeginTick + step : now;
     }
 }
@@ -605,12 +616,6 @@ std::uint32_t GetOSVersion() {
     if (!QueryOsVersion(info))
         return 0;
     return ((info.major & 0xFFFFu) << 16) | (info.minor & 0xFFFFu);
-}
-
-std::uint32_t BaudRateToValue(TComPortBaudRate Speed) {
-    static constexpr std::uint32_t rates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
-                                              14400, 19200, 38400, 56000, 57600, 115200};
-    return Speed < std::size(rates) ? rates[Speed] : 0;
 }
 
 std::uint32_t PacketTransferTime(TComPortBaudRate Speed, std::int32_t Size) {

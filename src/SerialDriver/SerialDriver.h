@@ -19,6 +19,8 @@
 //   arrived: within one period plus what the event loop takes. Calling PollTimerProc every
 //   millisecond hands it on within about a millisecond.
 // - DeviceLost() tells that the other end went away while waiting; nothing more will come.
+#include "SerialDriver/ComPortTypes.h"
+
 #include <QObject>
 #include <cstdint>
 #include <functional>
@@ -30,85 +32,12 @@ class QTimer;
 struct termios;
 struct TModemLineChange;
 
-enum TComPortNumber : std::uint8_t {
-    pnCOM1,
-    pnCOM2,
-    pnCOM3,
-    pnCOM4,
-    pnCOM5,
-    pnCOM6,
-    pnCOM7,
-    pnCOM8,
-    pnCOM9,
-    pnCOM10,
-    pnCOM11,
-    pnCOM12,
-    pnCOM13,
-    pnCOM14,
-    pnCOM15,
-    pnCOM16
-};
-enum TComPortBaudRate : std::uint8_t {
-    br110,
-    br300,
-    br600,
-    br1200,
-    br2400,
-    br4800,
-    br9600,
-    br14400,
-    br19200,
-    br38400,
-    br56000,
-    br57600,
-    br115200
-};
-enum TComPortDataBits : std::uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
-// The ordinal is the platform's stop-bits code.
-enum TComPortStopBits : std::uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
-// The ordinal is the platform's parity code.
-enum TComPortParity : std::uint8_t { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
-enum TComPortHwHandshaking : std::uint8_t { hhNONE, hhNONERTSON, hhRTSCTS };
-enum TComPortSwHandshaking : std::uint8_t { shNONE, shXONXOFF };
-// What happens to an incomplete packet whose time-out expired.
-enum TPacketMode : std::uint8_t { pmDiscard, pmPass };
-enum TComPortLineStatus : std::uint8_t { mlCTS, mlDSR, mlRING, mlRLSD };
-
-// A set of modem input lines in one byte: bit 0 = mlCTS .. bit 3 = mlRLSD.
-class TComPortLineStatusSet {
-  public:
-    constexpr TComPortLineStatusSet() = default;
-    constexpr explicit TComPortLineStatusSet(std::uint8_t bits) : FBits(bits & 0x0F) {}
-
-    constexpr bool Contains(TComPortLineStatus line) const { return (FBits >> line) & 1u; }
-    constexpr void Include(TComPortLineStatus line) {
-        FBits = static_cast<std::uint8_t>(FBits | (1u << line));
-    }
-    constexpr bool Empty() const { return FBits == 0; }
-    constexpr std::uint8_t Bits() const { return FBits; }
-    constexpr bool operator==(const TComPortLineStatusSet&) const = default;
-
-  private:
-    std::uint8_t FBits = 0;
-};
-
 class TSerialDriver;
 // DataPtr points into the driver's receive buffer and is valid only during the call.
 using TComPortReceiveDataEvent =
     std::function<void(TSerialDriver* Sender, const std::uint8_t* DataPtr, std::uint32_t DataSize)>;
 using TComPortReceivePacketEvent =
     std::function<void(TSerialDriver* Sender, const std::uint8_t* Packet, std::uint32_t DataSize)>;
-
-// The line settings that one port programming uses (see SerialDriver/LineSettings.h).
-struct TComPortLineSettings {
-    TComPortBaudRate Speed = br9600;
-    TComPortDataBits DataBits = db8BITS;
-    TComPortStopBits StopBits = sb1BITS;
-    TComPortParity Parity = ptNONE;
-    TComPortHwHandshaking HwHandshaking = hhNONERTSON;
-    TComPortSwHandshaking SwHandshaking = shNONE;
-    bool EnableDTROnOpen = true;
-};
 
 class TSerialDriver : public QObject {
     Q_OBJECT
@@ -123,17 +52,17 @@ class TSerialDriver : public QObject {
     void SetComPort(TComPortNumber value);
     // The six line settings: stored; while connected the port is reprogrammed at once, which
     // drops whatever waits in both queues.
-    TComPortBaudRate ComPortSpeed() const { return FComPortSpeed; }
+    TComPortBaudRate ComPortSpeed() const { return FLine.Speed; }
     void SetComPortSpeed(TComPortBaudRate value);
-    TComPortDataBits ComPortDataBits() const { return FComPortDataBits; }
+    TComPortDataBits ComPortDataBits() const { return FLine.DataBits; }
     void SetComPortDataBits(TComPortDataBits value);
-    TComPortStopBits ComPortStopBits() const { return FComPortStopBits; }
+    TComPortStopBits ComPortStopBits() const { return FLine.StopBits; }
     void SetComPortStopBits(TComPortStopBits value);
-    TComPortParity ComPortParity() const { return FComPortParity; }
+    TComPortParity ComPortParity() const { return FLine.Parity; }
     void SetComPortParity(TComPortParity value);
-    TComPortHwHandshaking ComPortHwHandshaking() const { return FComPortHwHandshaking; }
+    TComPortHwHandshaking ComPortHwHandshaking() const { return FLine.HwHandshaking; }
     void SetComPortHwHandshaking(TComPortHwHandshaking value);
-    TComPortSwHandshaking ComPortSwHandshaking() const { return FComPortSwHandshaking; }
+    TComPortSwHandshaking ComPortSwHandshaking() const { return FLine.SwHandshaking; }
     void SetComPortSwHandshaking(TComPortSwHandshaking value);
     // Queue sizes: ignored while connected; a size below 1 is ignored too.
     std::int16_t ComPortInBufSize() const { return FComPortInBufSize; }
@@ -153,8 +82,8 @@ class TSerialDriver : public QObject {
     void SetPacketMode(TPacketMode value) { FPacketMode = value; }
     std::uint16_t ComPortPollingDelay() const { return FComPortPollingDelay; }
     void SetComPortPollingDelay(std::uint16_t value);
-    bool EnableDTROnOpen() const { return FEnableDTROnOpen; }
-    void SetEnableDTROnOpen(bool value) { FEnableDTROnOpen = value; }
+    bool EnableDTROnOpen() const { return FLine.EnableDTROnOpen; }
+    void SetEnableDTROnOpen(bool value) { FLine.EnableDTROnOpen = value; }
     std::uint16_t OutputTimeout() const { return FOutputTimeout; }
     void SetOutputTimeout(std::uint16_t value) { FOutputTimeout = value; }
     std::uint32_t InputTimeout() const { return FInputTimeout; }
@@ -182,6 +111,11 @@ class TSerialDriver : public QObject {
     // set, ReadLineStatus gives the empty set and CheckLineStatus does not stop a send. Said
     // once per device on standard error. False while disconnected.
     bool HasModemLines() const { return Connected() && FHasModemLines; }
+    // Why the last Connect or send failed, or what last went wrong on the open port: an errno
+    // code (ETIMEDOUT: the output stalled; ECOMM: the line status showed no device) and a
+    // text for people. 0 and "" after a Connect or send that succeeded.
+    int LastError() const { return FLastError; }
+    const std::string& LastErrorText() const { return FLastErrorText; }
 
     // Bytes written; ends when all went out or the output made no progress for Timeout ms.
     std::uint32_t SendData(const void* DataPtr, std::uint32_t DataSize, std::uint32_t Timeout);
@@ -200,7 +134,7 @@ class TSerialDriver : public QObject {
     void PollTimerProc();
 
     // The settings the next port programming uses.
-    TComPortLineSettings LineSettings() const;
+    TComPortLineSettings LineSettings() const { return FLine; }
     // Start tick of the incomplete packet now waiting, or 0xFFFFFFFF for none.
     std::uint32_t PacketBeginTick() const { return FPacketBeginTick; }
     static constexpr std::uint32_t NoTick = 0xFFFFFFFFu;
@@ -216,7 +150,10 @@ class TSerialDriver : public QObject {
     void GatherInput(std::uint32_t count);
     const std::uint8_t* TakeInput(std::uint32_t count, std::uint32_t& taken);
     void NoteFailure(int err);
+    void Fail(int err, std::string text);
     void Report(const std::string& what) const;
+    // Report, only when tracing.
+    void Trace(const std::string& what) const;
     void WaitWritable();
     void DrainBeforeClose();
     void PollStream(std::uint32_t inQueue);
@@ -226,19 +163,14 @@ class TSerialDriver : public QObject {
     void SetModemLines(const TModemLineChange& lines);
 
     TComPortNumber FComPort = pnCOM2;
-    TComPortBaudRate FComPortSpeed = br9600;
-    TComPortDataBits FComPortDataBits = db8BITS;
-    TComPortStopBits FComPortStopBits = sb1BITS;
-    TComPortParity FComPortParity = ptNONE;
-    TComPortHwHandshaking FComPortHwHandshaking = hhNONERTSON;
-    TComPortSwHandshaking FComPortSwHandshaking = shNONE;
+    // The six line settings and EnableDTROnOpen.
+    TComPortLineSettings FLine;
     std::int16_t FComPortInBufSize = 2048;
     std::int16_t FComPortOutBufSize = 2048;
     std::int16_t FPacketSize = -1;
     std::int32_t FPacketTimeout = -1;
     TPacketMode FPacketMode = pmDiscard;
     std::uint16_t FComPortPollingDelay = 50;
-    bool FEnableDTROnOpen = true;
     std::uint16_t FOutputTimeout = 500;
     std::uint32_t FInputTimeout = 200;
     bool FCheckLineStatus = false;
@@ -262,6 +194,8 @@ class TSerialDriver : public QObject {
     bool FHasModemLines = true;
     // The device whose missing modem lines were already reported.
     std::string FNoModemLinesSaid;
+    int FLastError = 0;
+    std::string FLastErrorText;
     // Inside PollTimerProc: a nested call from a handler must not overwrite its bytes.
     bool FPolling = false;
     // Input already taken from the port for a packet larger than the kernel's line buffer:
@@ -273,7 +207,6 @@ class TSerialDriver : public QObject {
 // Unit-level functions.
 std::string GetPlatformTag();
 std::uint32_t GetOSVersion();
-std::uint32_t BaudRateToValue(TComPortBaudRate Speed);
 std::uint32_t PacketTransferTime(TComPortBaudRate Speed, std::int32_t Size);
 // XON and XOFF limit for an input size (a quarter), capped at 4096 from "WNT" 4.0 on.
 std::uint16_t XonXoffLimit(std::int16_t inBufSize, const std::string& platformTag,

@@ -2,9 +2,9 @@
 #include "Unit1/Form1.h"
 
 #include "Commands/CommandTable.h"
-#include "Platform/Events.h"
-#include "Platform/Messages.h"
-#include "Platform/Strings.h"
+#include "Rtl/Events.h"
+#include "Rtl/Messages.h"
+#include "Rtl/Strings.h"
 
 namespace {
 

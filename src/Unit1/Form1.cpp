@@ -1,12 +1,12 @@
 // The window itself: creation from the form, the title, and destruction.
 #include "Unit1/Form1.h"
 
-#include "Platform/Application.h"
-#include "Platform/Messages.h"
-#include "Platform/Strings.h"
+#include "Rtl/Application.h"
+#include "Rtl/Messages.h"
+#include "Rtl/Strings.h"
 
-#include "Platform/AutoSize.h"
-#include "Platform/FormLoading.h"
+#include "Forms/AutoSize.h"
+#include "Forms/FormLoading.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>

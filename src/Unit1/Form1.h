@@ -1,10 +1,10 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
 #include "Commands/CommandTable.h"
-#include "Platform/Events.h"
-#include "Platform/Timer.h"
+#include "Forms/Timer.h"
 #include "Ports/PortRegistry.h"
 #include "Ports/StatusQuery.h"
+#include "Rtl/Events.h"
 #include "SerialDriver/SerialDriver.h"
 #include "ui_Form1.h"
 

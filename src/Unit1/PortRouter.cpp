@@ -2,10 +2,10 @@
 // through the port layer; the window's own messages are said here.
 #include "Unit1/Form1.h"
 
-#include "Platform/Devices.h"
-#include "Platform/Events.h"
-#include "Platform/Messages.h"
-#include "Platform/Strings.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Events.h"
+#include "Rtl/Messages.h"
+#include "Rtl/Strings.h"
 #include "Unit1/PortSettingsDialog.h"
 
 #include <cstdio>

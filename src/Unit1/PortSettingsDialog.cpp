@@ -1,11 +1,11 @@
 #include "Unit1/PortSettingsDialog.h"
 
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/Messages.h"
+#include "DeviceIo/Devices.h"
 #include "Ports/DeviceProbe.h"
 #include "Ports/DeviceScan.h"
 #include "Ports/PortRegistry.h"
+#include "Rtl/Application.h"
+#include "Rtl/Messages.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -30,7 +30,7 @@ bool IsSerial(const QString& name) {
 }
 
 QString Variable(const QString& name) {
-    return QStringLiteral("VEMIX_") + name;
+    return QString::fromStdString(PortOverrideVariable(name.toStdString()));
 }
 
 } // namespace
@@ -132,15 +132,14 @@ void TPortSettingsDialog::FinishRow(const QString& name, int row, int column) {
 }
 
 void TPortSettingsDialog::ShowOverride(const QString& name) {
-    const QByteArray var = Variable(name).toLatin1();
-    const char* env = std::getenv(var.constData());
-    if (!env || !*env)
+    const std::optional<std::string> env = PortOverride(name.toStdString());
+    if (!env)
         return;
     QLabel* note = FNotes.at(name);
     note->setVisible(true);
     const std::optional<std::string> used = FPorts.Settings().Override(name);
     if (!used) {
-        note->setText(Variable(name) + QStringLiteral("=") + QString::fromLocal8Bit(env) +
+        note->setText(Variable(name) + QStringLiteral("=") + QString::fromLocal8Bit(env->c_str()) +
                       QStringLiteral(" 無效，已略過；使用這裡的設定。"));
         return;
     }

@@ -1,8 +1,8 @@
 #pragma once
 // "連接埠設定": which device each port of the window uses. Lists the devices present, takes any
 // typed path, tests a choice without printing, and keeps the choices in the user's settings.
-#include "Platform/Events.h"
 #include "Ports/NetAddress.h"
+#include "Rtl/Events.h"
 
 #include <QDialog>
 #include <QString>

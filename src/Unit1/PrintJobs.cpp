@@ -1,8 +1,8 @@
 // The print jobs: a full test page, the sample invoice and the repeated jobs.
 #include "Unit1/Form1.h"
 
-#include "Platform/Events.h"
-#include "Platform/Strings.h"
+#include "Rtl/Events.h"
+#include "Rtl/Strings.h"
 
 #include <algorithm>
 

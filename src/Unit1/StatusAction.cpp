@@ -2,9 +2,9 @@
 // of the connection, in an information box.
 #include "Unit1/Form1.h"
 
-#include "Platform/Devices.h"
-#include "Platform/Messages.h"
-#include "Platform/Strings.h"
+#include "DeviceIo/Devices.h"
+#include "Rtl/Messages.h"
+#include "Rtl/Strings.h"
 
 #include <cstdio>
 

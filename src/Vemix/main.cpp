@@ -1,9 +1,10 @@
 // Start-up: one instance, the application title, the main window and the message loop.
-#include "Platform/Application.h"
-#include "Platform/Devices.h"
-#include "Platform/FontSubstitutes.h"
+#include "DeviceIo/Devices.h"
+#include "Forms/MessageBox.h"
+#include "Rtl/Application.h"
 #include "Unit1/Form1.h"
 #include "Vemix/CommandLine.h"
+#include "Vemix/Policy.h"
 #include "Vemix/SingleInstance.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     if (const auto status = AnswerCommandLine(argc, argv, stdout, stderr))
         return *status;
     QApplication app(argc, argv);
+    InstallPortVariables();
+    SetDefaultMessagePresenter(ShowMessageBox);
     // The desktop matches the window to its menu entry by this name; the icon is the installed
     // one (none when run from the build folder).
     QGuiApplication::setDesktopFileName(QStringLiteral(VEMIX_APP_ID));
@@ -26,7 +29,7 @@ int main(int argc, char** argv) {
         return 0;
 
     SetAppTitle(title);
-    InstallFontSubstitutes();
+    InstallProgramFonts();
     TForm1 form;
     form.setObjectName("Form1");
     instance.Listen([&form] {

@@ -1,8 +1,8 @@
 // The anti-aliased label: when it renders, where it places its text, how it paints its
 // background and how its settings are copied.
 #include "AACtrls/AALabel.h"
-#include "Platform/Exceptions.h"
 #include "Recorder.h"
+#include "Rtl/Exceptions.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>

@@ -1,6 +1,6 @@
 #include "Helpers.h"
 
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "Helpers.h"
 
-#include "Platform/Bitmap.h"
-#include "Platform/Exceptions.h"
-#include "Platform/Picture.h"
-#include "Platform/Random.h"
+#include "Graphics/Bitmap.h"
+#include "Graphics/Picture.h"
+#include "Rtl/Exceptions.h"
+#include "Rtl/Random.h"
 
 #include <QApplication>
 #include <QPaintEvent>

@@ -79,9 +79,11 @@ TEST(EffectFields, TwentyKeysInWritingOrderEachOnce) {
                         "Shadow",          "ShadowAlpha",   "ShadowBlur", "ShadowColor",
                         "ShadowOffsetX",   "ShadowOffsetY", "Gradual",    "GradualStartColor",
                         "GradualEndColor", "GradualStyle",  "Texture",    "TextureMode"}));
-    for (const TEffectField& f : TAAEffect::Fields())
-        if (f.Type == TFieldType::Enumeration)
+    for (const TEffectField& f : TAAEffect::Fields()) {
+        if (f.Type == TFieldType::Enumeration) {
             EXPECT_TRUE(f.Enum.isValid() && f.Enum.keyCount() > 1) << f.Key;
+        }
+    }
 }
 
 TEST(EffectFields, EveryFieldIsCopiedLoadedAndSaved) {

@@ -1,5 +1,5 @@
 #include "AAText/Effect.h"
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 #include "TempDir.h"
 
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "Helpers.h"
 
 #include "AAText/AAFontEx.h"
-#include "Platform/Random.h"
+#include "Rtl/Random.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

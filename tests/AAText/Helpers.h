@@ -2,7 +2,7 @@
 // Small fixtures for the renderer tests: a 24-bit surface with its renderer, pixel reads and
 // masks filled from rows of values.
 #include "AAText/AAFont.h"
-#include "Platform/Bitmap.h"
+#include "Graphics/Bitmap.h"
 
 #include <array>
 #include <cstdint>

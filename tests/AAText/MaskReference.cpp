@@ -1,6 +1,6 @@
 #include "MaskReference.h"
 
-#include "Platform/Bitmap.h"
+#include "Graphics/Bitmap.h"
 
 std::vector<std::vector<int>> ReferenceMask(TAAFont& font, const QString& text) {
     const TSize size = font.Mask()->TextSize(text);

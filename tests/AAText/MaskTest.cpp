@@ -1,8 +1,8 @@
 #include "Helpers.h"
 
-#include "Platform/Exceptions.h"
-#include "Platform/Random.h"
-#include "Platform/Strings.h"
+#include "Rtl/Exceptions.h"
+#include "Rtl/Random.h"
+#include "Rtl/Strings.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

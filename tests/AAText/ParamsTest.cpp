@@ -1,7 +1,7 @@
 #include "AAText/Effect.h"
 #include "AAText/ParamsControl.h"
-#include "Platform/Bitmap.h"
-#include "Platform/Exceptions.h"
+#include "Graphics/Bitmap.h"
+#include "Rtl/Exceptions.h"
 
 #include <gtest/gtest.h>
 #include <vector>

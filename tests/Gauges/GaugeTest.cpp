@@ -1,5 +1,5 @@
 #include "Gauges/Gauge.h"
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <QDir>
 #include <QGuiApplication>

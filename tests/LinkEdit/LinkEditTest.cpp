@@ -1,6 +1,6 @@
 // The link edit driven through real key, mouse and focus events.
+#include "Forms/Beep.h"
 #include "LinkEditWindow.h"
-#include "Platform/Beep.h"
 #include "Recorder.h"
 
 #include <QApplication>

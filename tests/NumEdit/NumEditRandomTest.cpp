@@ -1,11 +1,11 @@
 // Seeded random key, clipboard and focus sequences: the text stays a number, or is one of the
 // two kinds of non-number the rules can leave behind, and nothing crashes.
+#include "Forms/Beep.h"
 #include "NumEdit/NumEdit.h"
 #include "NumEdit/NumEditModel.h"
-#include "Platform/Beep.h"
-#include "Platform/Locale.h"
 #include "QtPrint.h"
 #include "Recorder.h"
+#include "Rtl/Locale.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

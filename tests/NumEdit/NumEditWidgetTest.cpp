@@ -1,9 +1,9 @@
 // The numeric edit as a widget: real key, clipboard, mouse and focus events.
+#include "Forms/Beep.h"
 #include "NumEditWindow.h"
-#include "Platform/Beep.h"
-#include "Platform/Locale.h"
 #include "QtPrint.h"
 #include "Recorder.h"
+#include "Rtl/Locale.h"
 
 #include <QApplication>
 #include <QClipboard>

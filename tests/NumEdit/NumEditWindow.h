@@ -1,8 +1,8 @@
 #pragma once
 // A numeric edit in a shown, active window, and how its text and caret read in tests.
+#include "Forms/Beep.h"
 #include "NumEdit/NumEdit.h"
-#include "Platform/Beep.h"
-#include "Platform/Locale.h"
+#include "Rtl/Locale.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Formatting, stripping and reading the numeric edit's number text.
 #include "NumEdit/NumberText.h"
 #include "Locales.h"
-#include "Platform/Exceptions.h"
 #include "QtPrint.h"
+#include "Rtl/Exceptions.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
 // The parallel port against files and FIFOs, the serial port against a pseudo-terminal.
-#include "Platform/Devices.h"
-#include "Platform/Events.h"
-#include "Platform/Exceptions.h"
+#include "DeviceIo/Devices.h"
 #include "Ports/ParallelPort.h"
 #include "Ports/PortRegistry.h"
 #include "Pty.h"
+#include "Rtl/Events.h"
+#include "Rtl/Exceptions.h"
 #include "TempDir.h"
 
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // names that do not resolve (through an injected lookup: no test asks a name server).
 #include "Loopback.h"
 
-#include "Platform/Events.h"
 #include "Ports/NetPort.h"
+#include "Rtl/Events.h"
 #include "TempDir.h"
 
 #include <QElapsedTimer>

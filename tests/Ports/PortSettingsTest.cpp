@@ -1,6 +1,6 @@
 // The user's port settings: stored in a file under XDG_CONFIG_HOME, overridden for a run by
 // the environment, and never trusted blindly.
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 #include "Ports/PortRegistry.h"
 #include "TempDir.h"
 

@@ -1,11 +1,11 @@
 // Asking a printer how it is: a scripted printer at the far end of a pseudo-terminal or a
 // loopback connection, and a printer device through its status register.
 #include "Ports/StatusQuery.h"
-#include "Platform/Events.h"
 #include "Ports/NetPort.h"
 #include "Ports/ParallelPort.h"
 #include "Ports/SerialPort.h"
 #include "Pty.h"
+#include "Rtl/Events.h"
 #include "StatusPeer.h"
 #include "TempDir.h"
 

@@ -1,5 +1,6 @@
 #include "SerialDriver/LineSettings.h"
-#include "Platform/OsVersion.h"
+#include "Rtl/OsVersion.h"
+#include "SerialDriver/SerialDriver.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>

@@ -713,3 +713,46 @@ TEST(SerialDriverReceive, GatheredInputKeepsItsOrderWhenThePacketSizeChanges) {
     EXPECT_TRUE(all == data);
     EXPECT_EQ(r.rx.chunks.back().size(), 100u);
 }
+
+TEST(SerialDriverPort, FailuresCarryAnErrnoCodeAndATextThatSuccessClears) {
+    TempDir dir;
+    {
+        ScopedEnv env("VEMIX_COM3", dir.File("ttyNone"));
+        TSerialDriver d;
+        d.SetComPort(pnCOM3);
+        CaptureStderr();
+        EXPECT_FALSE(d.Connect());
+        GetCapturedStderr();
+        EXPECT_EQ(d.LastError(), ENOENT);
+        EXPECT_NE(d.LastErrorText().find(dir.File("ttyNone")), std::string::npos)
+            << d.LastErrorText();
+        EXPECT_FALSE(d.SendString("abc"));
+        EXPECT_EQ(d.LastError(), EBADF);
+    }
+    Rig r;
+    r.d.SetComPortSwHandshaking(shXONXOFF);
+    r.d.SetOutputTimeout(200);
+    ASSERT_TRUE(r.d.Connect());
+    EXPECT_EQ(r.d.LastError(), 0);
+    EXPECT_EQ(r.d.LastErrorText(), "");
+    r.pty.Write("\x13");
+    Pause(150);
+    EXPECT_FALSE(r.d.SendString("held"));
+    EXPECT_EQ(r.d.LastError(), ETIMEDOUT);
+    EXPECT_NE(r.d.LastErrorText().find("200 ms"), std::string::npos) << r.d.LastErrorText();
+    r.pty.Write("\x11");
+    Pause(150);
+    EXPECT_TRUE(r.d.SendString("go"));
+    EXPECT_EQ(r.d.LastError(), 0);
+    EXPECT_EQ(r.pty.Read(2), "go");
+    // The other end goes away: the send fails with the reason, also on every later send.
+    CaptureStderr();
+    r.pty.CloseMaster();
+    EXPECT_FALSE(r.d.SendString("lost"));
+    EXPECT_EQ(r.d.LastError(), EIO);
+    EXPECT_FALSE(r.d.SendString("again"));
+    EXPECT_EQ(r.d.LastError(), EIO);
+    EXPECT_FALSE(r.d.LastErrorText().empty());
+    r.d.Disconnect();
+    GetCapturedStderr();
+}

@@ -1,7 +1,7 @@
 // The window's own controls as an operator meets them.
 #include "FormFixture.h"
 
-#include "Platform/Beep.h"
+#include "Forms/Beep.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 // A main window with its parallel port mapped to a file or FIFO in a temporary folder.
-#include "Platform/FontSubstitutes.h"
 #include "Recorder.h"
 #include "TempDir.h"
 #include "Unit1/Form1.h"
+#include "Vemix/Policy.h"
 
 #include <QRadioButton>
 #include <QTest>
@@ -16,7 +16,7 @@
 class FormTest : public ::testing::Test {
   protected:
     FormTest() : lpt_("VEMIX_LPT1", dir_.File("lpt1")), lpt2_("VEMIX_LPT2", dir_.File("lpt2")) {
-        InstallFontSubstitutes();
+        InstallProgramFonts();
         form_ = std::make_unique<TForm1>();
         form_->Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7, 42)); };
         form_->FormShow();

@@ -2,7 +2,7 @@
 // numeric edits, and buttons pressed by Space and Enter.
 #include "FormFixture.h"
 
-#include "Platform/Beep.h"
+#include "Forms/Beep.h"
 
 #include <QApplication>
 

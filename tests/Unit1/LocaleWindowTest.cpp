@@ -4,7 +4,7 @@
 #include "FormFixture.h"
 #include "Locales.h"
 
-#include "Platform/Beep.h"
+#include "Forms/Beep.h"
 
 #include <QApplication>
 #include <clocale>

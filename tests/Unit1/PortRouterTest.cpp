@@ -1,6 +1,6 @@
 #include "FormFixture.h"
 
-#include "Platform/Application.h"
+#include "Rtl/Application.h"
 
 #include <QElapsedTimer>
 #include <filesystem>

@@ -3,7 +3,7 @@
 #include "Loopback.h"
 #include "Pty.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 #include "Unit1/PortSettingsDialog.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "FormFixture.h"
 
-#include "Platform/Application.h"
-#include "Platform/Strings.h"
+#include "Rtl/Application.h"
+#include "Rtl/Strings.h"
 
 #include <QElapsedTimer>
 #include <QImage>

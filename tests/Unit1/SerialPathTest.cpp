@@ -2,7 +2,7 @@
 #include "FormFixture.h"
 #include "Pty.h"
 
-#include "Platform/Strings.h"
+#include "Rtl/Strings.h"
 
 namespace {
 

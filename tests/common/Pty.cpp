@@ -1,6 +1,6 @@
 #include "Pty.h"
 
-#include "Platform/Tick.h"
+#include "Rtl/Tick.h"
 
 #include <cerrno>
 #include <chrono>

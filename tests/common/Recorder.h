@@ -1,6 +1,6 @@
 #pragma once
 // Records every message box the program would show, in order, instead of blocking on it.
-#include "Platform/Messages.h"
+#include "Rtl/Messages.h"
 
 #include <QString>
 #include <QStringList>

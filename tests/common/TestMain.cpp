@@ -2,6 +2,7 @@
 // configuration folder of its own so that no test reads or writes the user's settings.
 #include "Recorder.h"
 #include "TempDir.h"
+#include "Vemix/Policy.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
     TempDir config;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     QApplication app(argc, argv);
+    // Tests map ports through the program's own variables.
+    InstallPortVariables();
     // A test that forgets its own recorder still never blocks on a message box.
     SetMessagePresenter([](MessageKind, const QString& text) {
         ADD_FAILURE() << "unexpected message box: " << text.toStdString();

@@ -1,6 +1,6 @@
 #include "Decoder.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <QString>
 #include <algorithm>

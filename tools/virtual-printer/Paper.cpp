@@ -1,6 +1,6 @@
 #include "Paper.h"
 
-#include "Platform/Devices.h"
+#include "DeviceIo/Devices.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 #include "Service.h"
 
 #include "Decoder.h"
-#include "Platform/Strings.h"
 #include "Ports/NetAddress.h"
 #include "RollImage.h"
+#include "Rtl/Strings.h"
 
 #include <cerrno>
 #include <chrono>

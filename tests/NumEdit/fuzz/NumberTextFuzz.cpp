@@ -1,7 +1,7 @@
 // Fuzzes reading and formatting: nothing crashes, and what was read formats to a text that
 // reads back as the same value within the precision of the format.
 #include "NumEdit/NumberText.h"
-#include "Platform/Exceptions.h"
+#include "Rtl/Exceptions.h"
 
 #include <QString>
 #include <cmath>

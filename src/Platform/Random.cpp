@@ -1,8 +1,0 @@
-#include "Platform/Random.h"
-
-#include <chrono>
-
-void Randomize() {
-    SetRandSeed(static_cast<std::uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFu));
-}
