@@ -262,32 +262,29 @@ void TNumEdit::inputMethodEvent(QInputMethodEvent* e) {
         Guarded([&] { TypeText(e->commitString()); });
 }
 
-void TNumEdit::dragEnterEvent(QDragEnterEvent* e) {
+// Text only, and copied, never moved: the source keeps its text whatever the rules leave of
+// it here.
+bool TNumEdit::AcceptTextDrop(QDropEvent* e) const {
     if (isReadOnly() || !e->mimeData()->hasText()) {
         e->ignore();
-        return;
+        return false;
     }
-    // Copied, never moved: the source keeps its text whatever the rules leave of it here.
     e->setDropAction(Qt::CopyAction);
     e->accept();
+    return true;
+}
+
+void TNumEdit::dragEnterEvent(QDragEnterEvent* e) {
+    AcceptTextDrop(e);
 }
 
 void TNumEdit::dragMoveEvent(QDragMoveEvent* e) {
-    if (isReadOnly() || !e->mimeData()->hasText()) {
-        e->ignore();
-        return;
-    }
-    e->setDropAction(Qt::CopyAction);
-    e->accept();
+    AcceptTextDrop(e);
 }
 
 void TNumEdit::dropEvent(QDropEvent* e) {
-    if (isReadOnly() || !e->mimeData()->hasText()) {
-        e->ignore();
+    if (!AcceptTextDrop(e))
         return;
-    }
-    e->setDropAction(Qt::CopyAction);
-    e->accept();
     const QString text = e->mimeData()->text();
     const int at = cursorPositionAt(e->position().toPoint());
     Guarded([&] {

@@ -106,6 +106,7 @@ class TNumEdit : public TCustomEdit {
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    bool AcceptTextDrop(QDropEvent* e) const;
 
   private:
     double MinValueProperty() const { return static_cast<double>(FMinValue); }

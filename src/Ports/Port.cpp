@@ -1,23 +1,17 @@
 #include "Ports/Port.h"
 
 #include "DeviceIo/Devices.h"
+#include "Rtl/Tick.h"
 
 #include <cerrno>
-#include <chrono>
 
-namespace {
-long long NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-} // namespace
+namespace {} // namespace
 
 bool TPort::Open() {
     ClearFailure();
     FSent.clear();
     FWritten = 0;
-    FStartMs = FEndMs = NowMs();
+    FStartMs = FEndMs = SteadyMs();
     return DoOpen();
 }
 
@@ -25,7 +19,7 @@ bool TPort::Write(const std::string& bytes) {
     FSent = bytes;
     FWritten = 0;
     const bool all = DoWrite(bytes, FHurried ? 0 : FBound, FWritten);
-    FEndMs = NowMs();
+    FEndMs = SteadyMs();
     // One time-out per job is enough: a device that came back is used at once all the same.
     if (!all && Failure().Code == ETIMEDOUT)
         FHurried = true;
@@ -35,7 +29,7 @@ bool TPort::Write(const std::string& bytes) {
 }
 
 void TPort::Close() {
-    FEndMs = NowMs();
+    FEndMs = SteadyMs();
     DoClose();
 }
 

@@ -3,9 +3,9 @@
 #include "Ports/NetPort.h"
 #include "Ports/SerialPort.h"
 #include "Rtl/Events.h"
+#include "Rtl/Tick.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/lp.h>
@@ -13,12 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-long long NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -76,9 +70,9 @@ TStatusReport TStatusQuery::Run(TPort& port, TCommandSet set) {
         report.Outcome = soNotSupported;
         return report;
     }
-    const long long start = NowMs();
+    const long long start = SteadyMs();
     const bool opened = port.Open();
-    report.OpenMs = NowMs() - start;
+    report.OpenMs = SteadyMs() - start;
     if (!opened) {
         report.Outcome = soOpenFailed;
         report.Failure = port.Failure().Text;
@@ -139,7 +133,7 @@ void TStatusQuery::AskSerial(TSerialPort& port, TStatusReport& report) {
         return sent;
     };
     auto wait = [&] {
-        const long long start = NowMs();
+        const long long start = SteadyMs();
         for (;;) {
             driver.PollTimerProc();
             if (FCollector.Answered()) {
@@ -147,7 +141,7 @@ void TStatusQuery::AskSerial(TSerialPort& port, TStatusReport& report) {
                 driver.PollTimerProc();
                 return true;
             }
-            if (driver.DeviceLost() || NowMs() - start >= Bound)
+            if (driver.DeviceLost() || SteadyMs() - start >= Bound)
                 return true;
             if (Pause(1, FCancel) == weCancelled)
                 return false;
@@ -168,9 +162,9 @@ void TStatusQuery::AskNet(TNetPort& port, TStatusReport& report) {
         return sent;
     };
     auto wait = [&] {
-        const long long start = NowMs();
+        const long long start = SteadyMs();
         while (!FCollector.Answered()) {
-            const long long left = Bound - (NowMs() - start);
+            const long long left = Bound - (SteadyMs() - start);
             if (left <= 0)
                 break;
             std::string got;
@@ -194,9 +188,9 @@ void TStatusQuery::AskParallel(TPort& port, TStatusReport& report) {
         return;
     }
     int status = 0;
-    const long long start = NowMs();
+    const long long start = SteadyMs();
     const int err = LptRead(report.Device, status);
-    report.OpenMs = NowMs() - start;
+    report.OpenMs = SteadyMs() - start;
     if (err != 0) {
         report.Outcome = err == ENOTTY || err == EINVAL ? soNoStatusDevice : soOpenFailed;
         report.Failure = std::strerror(err);

@@ -9,12 +9,16 @@ std::function<std::uint32_t()>& Source() {
 }
 } // namespace
 
+long long SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 std::uint32_t GetTickCount() {
     if (Source())
         return Source()();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-    return static_cast<std::uint32_t>(ms.count());
+    return static_cast<std::uint32_t>(SteadyMs());
 }
 
 void SetTickSource(std::function<std::uint32_t()> source) {

@@ -5,6 +5,9 @@
 
 std::uint32_t GetTickCount();
 
+// Milliseconds of the monotonic clock, 64 bits and never replaced: for timing real waits.
+long long SteadyMs();
+
 // Replaces the clock behind GetTickCount (tests); an empty function restores the real one.
 void SetTickSource(std::function<std::uint32_t()> source);
 

@@ -13,15 +13,15 @@ void ModeNotSupported(const QString& mode, TCommandWord word) {
     ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + UnsupportedNote(word));
     ProcessMessages();
 }
-
-// The speed group reaches the driver only through a dispatched command.
-void ApplySpeed(int itemIndex, TSerialDriver& driver) {
-    if (itemIndex == 0)
-        driver.SetComPortSpeed(br9600);
-    else if (itemIndex == 1)
-        driver.SetComPortSpeed(br19200);
-}
 } // namespace
+
+// The speed group reaches the driver only through a dispatched command (or a status request).
+void TForm1::ApplySpeed() {
+    if (RadioGroup_Speed->ItemIndex() == 0)
+        SerialDriver1->SetComPortSpeed(br9600);
+    else if (RadioGroup_Speed->ItemIndex() == 1)
+        SerialDriver1->SetComPortSpeed(br19200);
+}
 
 const TCommandCode* TForm1::SupportedCode(TCommandWord word) {
     const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);
@@ -66,7 +66,7 @@ std::string TForm1::Build(TCommandWord word, std::int32_t count) {
 
 void TForm1::ExecCommand(const QString& word) {
     TJob job(*this);
-    ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
+    ApplySpeed();
     std::string data;
     const std::optional<TCommandWord> found = CommandWordOf(word);
     switch (found ? static_cast<int>(*found) : -1) {
@@ -99,7 +99,7 @@ void TForm1::ExecCommand(const QString& word) {
 
 void TForm1::Button9Click() {
     TJob job(*this);
-    ApplySpeed(RadioGroup_Speed->ItemIndex(), *SerialDriver1);
+    ApplySpeed();
     // The memo's lines joined by CR LF, printed as one line.
     QString text = Memo2->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
     SendToPort(ShortString(BuildPrintText(text)));

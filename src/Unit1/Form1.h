@@ -124,6 +124,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void PortError(const QString& text);
     // The selected set's code for a word, or nullptr after the not-supported message.
     const TCommandCode* SupportedCode(TCommandWord word);
+    void ApplySpeed();
     std::string Build(TCommandWord word, std::int32_t count = 0);
     // True once the window was closed: a running job stops at its next line.
     bool Closing() const { return FClosing; }

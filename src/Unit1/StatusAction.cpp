@@ -19,10 +19,7 @@ void TForm1::Button_StatusClick() {
         return;
     }
     // The speed chosen now, as for a command.
-    if (RadioGroup_Speed->ItemIndex() == 0)
-        SerialDriver1->SetComPortSpeed(br9600);
-    else if (RadioGroup_Speed->ItemIndex() == 1)
-        SerialDriver1->SetComPortSpeed(br19200);
+    ApplySpeed();
     const TCommandSet set = CommandSetOf(FCommandMode).value_or(csEPSON);
     TStatusReport report;
     {
