@@ -38,9 +38,9 @@ void BM_StatusButtonToShownAnswer(benchmark::State& state) {
         form.FormShow();
         Clock::time_point shown;
         QString text;
-        const MessagePresenter previous = SetMessagePresenter([&](MessageKind, const QString& t) {
+        const MessagePresenter previous = SetMessagePresenter([&](const TMessage& m) {
             shown = Clock::now();
-            text = t;
+            text = m.Text;
         });
         std::vector<double> ms;
         for (auto _ : state) {

@@ -7,8 +7,12 @@
 namespace {
 
 // Without a window layer the text goes to standard error.
-void WriteToStderr(MessageKind, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", AppTitle().toUtf8().constData(), text.toUtf8().constData());
+void WriteToStderr(const TMessage& message) {
+    std::fprintf(stderr, "%s: %s\n", AppTitle().toUtf8().constData(),
+                 message.Text.toUtf8().constData());
+    if (!message.Details.isEmpty())
+        std::fprintf(stderr, "%s: %s\n", AppTitle().toUtf8().constData(),
+                     message.Details.toUtf8().constData());
 }
 
 MessagePresenter& Fallback() {
@@ -21,11 +25,12 @@ MessagePresenter& Presenter() {
     return presenter;
 }
 
-void Present(MessageKind kind, const QString& text) {
+void Present(MessageKind kind, const QString& text, const QString& details) {
+    const TMessage message{kind, text, details};
     if (Presenter())
-        Presenter()(kind, text);
+        Presenter()(message);
     else
-        Fallback()(kind, text);
+        Fallback()(message);
 }
 
 } // namespace
@@ -40,14 +45,18 @@ void SetDefaultMessagePresenter(MessagePresenter presenter) {
     Fallback() = presenter ? std::move(presenter) : MessagePresenter(WriteToStderr);
 }
 
-void ShowError(const QString& text) {
-    Present(MessageKind::Error, text);
+void ShowError(const QString& text, const QString& details) {
+    Present(MessageKind::Error, text, details);
 }
 
-void ShowMessage(const QString& text) {
-    Present(MessageKind::Plain, text);
+void ShowMessage(const QString& text, const QString& details) {
+    Present(MessageKind::Plain, text, details);
 }
 
-void ShowInformation(const QString& text) {
-    Present(MessageKind::Information, text);
+void ShowInformation(const QString& text, const QString& details) {
+    Present(MessageKind::Information, text, details);
+}
+
+void ShowWarning(const QString& text, const QString& details) {
+    Present(MessageKind::Warning, text, details);
 }

@@ -3,9 +3,17 @@
 #include <QString>
 #include <functional>
 
-enum class MessageKind { Error, Plain, Information };
+enum class MessageKind { Error, Plain, Information, Warning };
 
-using MessagePresenter = std::function<void(MessageKind, const QString&)>;
+// One box: its kind, its text, and the reason behind it for the box's details part (empty:
+// none). The text is the program's own message; the details say what the system reported.
+struct TMessage {
+    MessageKind Kind = MessageKind::Plain;
+    QString Text;
+    QString Details;
+};
+
+using MessagePresenter = std::function<void(const TMessage&)>;
 
 // Installs a presenter and returns the one it replaces; an empty function restores the default.
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
@@ -14,8 +22,10 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 void SetDefaultMessagePresenter(MessagePresenter presenter);
 
 // Modal error box with one OK button, titled with the application title.
-void ShowError(const QString& text);
+void ShowError(const QString& text, const QString& details = {});
 // Plain modal box (no icon) with one OK button.
-void ShowMessage(const QString& text);
+void ShowMessage(const QString& text, const QString& details = {});
 // Modal box with the information icon and one OK button: a result, not a failure.
-void ShowInformation(const QString& text);
+void ShowInformation(const QString& text, const QString& details = {});
+// Modal box with the warning icon and one OK button: a result that needs the operator.
+void ShowWarning(const QString& text, const QString& details = {});

@@ -147,8 +147,8 @@ TEST(Pause, AMessageBoxOpenedDuringTheWaitStillTakesItsClick) {
 TEST(Messages, WithoutAPresenterTheDefaultShowsThemAndStandardErrorIsTheLastResort) {
     const MessagePresenter test = SetMessagePresenter(nullptr);
     std::vector<QString> shown;
-    SetDefaultMessagePresenter([&](MessageKind kind, const QString& text) {
-        shown.push_back((kind == MessageKind::Error ? "E:" : "M:") + text);
+    SetDefaultMessagePresenter([&](const TMessage& m) {
+        shown.push_back((m.Kind == MessageKind::Error ? "E:" : "M:") + m.Text);
     });
     ShowError(QStringLiteral("boom"));
     ShowMessage(QStringLiteral("done"));

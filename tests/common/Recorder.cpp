@@ -1,8 +1,8 @@
 #include "Recorder.h"
 
 MessageRecorder::MessageRecorder() {
-    previous_ = SetMessagePresenter([this](MessageKind kind, const QString& text) {
-        messages_.push_back({kind, text});
+    previous_ = SetMessagePresenter([this](const TMessage& m) {
+        messages_.push_back({m.Kind, m.Text, m.Details});
     });
 }
 

@@ -9,6 +9,7 @@
 struct RecordedMessage {
     MessageKind kind;
     QString text;
+    QString details;
 };
 
 class MessageRecorder {

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     // Tests map ports through the program's own variables.
     InstallPortVariables();
     // A test that forgets its own recorder still never blocks on a message box.
-    SetMessagePresenter([](MessageKind, const QString& text) {
-        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+    SetMessagePresenter([](const TMessage& m) {
+        ADD_FAILURE() << "unexpected message box: " << m.Text.toStdString();
     });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
