@@ -4,7 +4,9 @@
 #include "Ports/NetAddress.h"
 #include "RollImage.h"
 #include "Rtl/Strings.h"
+#include "SerialDriver/PortSpeed.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -126,25 +128,11 @@ bool Wait(int fd, int stop, int timeoutMs) {
     }
 }
 
-int SpeedValue(speed_t s) {
-    static const struct {
-        speed_t code;
-        int value;
-    } table[] = {{B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
-                 {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
-                 {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
-                 {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-                 {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
-    for (const auto& t : table)
-        if (t.code == s)
-            return t.value;
-    return 0;
-}
-
 // A new pseudo-terminal: the program writes on the slave, the printer reads the master.
 class PseudoTerminal {
   public:
-    explicit PseudoTerminal(const std::string& link) {
+    // Its output starts held (see LineHold); nobody can find it before Link or Path.
+    PseudoTerminal() {
         master_.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
         if (master_.get() < 0 || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0)
             throw std::runtime_error(std::string("pseudo-terminal: ") + std::strerror(errno));
@@ -168,8 +156,7 @@ class PseudoTerminal {
         int on = 1;
         ioctl(master_.get(), TIOCPKT, &on);
         fcntl(master_.get(), F_SETFL, fcntl(master_.get(), F_GETFL) | O_NONBLOCK);
-        if (!link.empty())
-            MakeLink(link);
+        Hold(true);
     }
     ~PseudoTerminal() {
         if (link_.empty())
@@ -184,16 +171,18 @@ class PseudoTerminal {
 
     const std::string& Path() const { return path_; }
     int Master() const { return master_.get(); }
-    // The speed the program set, 0 while none holds the line.
-    int Speed() const {
-        termios t{};
-        if (tcgetattr(slave_.get(), &t) != 0)
-            return 0;
-        return SpeedValue(cfgetospeed(&t));
+    // The speed the program set (any rate, not only the B-constants), 0 while none holds the
+    // line.
+    std::uint32_t Speed() const { return GetOutputSpeed(slave_.get()); }
+    // Bytes the program wrote that the printer has not read yet.
+    int Waiting() const {
+        int n = 0;
+        return ioctl(master_.get(), FIONREAD, &n) == 0 ? n : 0;
     }
+    // Stops or restarts the line's output, as XOFF and XON would.
+    void Hold(bool held) const { tcflow(slave_.get(), held ? TCOOFF : TCOON); }
 
-  private:
-    void MakeLink(const std::string& link) {
+    void Link(const std::string& link) {
         struct stat st {};
         if (lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
             throw std::runtime_error(link + " exists and is not a symbolic link");
@@ -207,6 +196,7 @@ class PseudoTerminal {
         link_ = link;
     }
 
+  private:
     Fd master_, slave_;
     std::string path_, link_;
 };
@@ -214,7 +204,7 @@ class PseudoTerminal {
 class SpeedWatch {
   public:
     explicit SpeedWatch(Paper& paper) : paper_(paper) {}
-    void Sample(int speed) {
+    void Sample(std::uint32_t speed) {
         if (speed != 0 && speed != last_) {
             last_ = speed;
             paper_.Note("speed " + std::to_string(speed));
@@ -223,11 +213,81 @@ class SpeedWatch {
 
   private:
     Paper& paper_;
-    int last_ = 0;
+    std::uint32_t last_ = 0;
+};
+
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+// The program sets its speed, writes and restores the line's settings within microseconds,
+// sooner than any watcher wakes, so the speed cannot be caught by looking. Instead the line's
+// output is held after every burst of bytes and passes again when new settings with a speed
+// come; the program's port waits for room meanwhile, as on a serial line held by XOFF. A
+// program that sets no speed, or writes more under the same one, is let through after a moment.
+class LineHold {
+  public:
+    static constexpr int NoSpeedGraceMs = 50;
+    static constexpr int SameSpeedGraceMs = 10;
+
+    // Without open and close events nobody could be let through: then nothing is held.
+    LineHold(const PseudoTerminal& pty, bool seesOpens)
+        : pty_(pty), enabled_(seesOpens), held_(seesOpens) {
+        if (!seesOpens)
+            pty_.Hold(false);
+    }
+    void Opened(int opened, int closed) {
+        opens_ = std::max(0, opens_ + opened - closed);
+        if (opened > 0)
+            lastEvent_ = Clock::now();
+    }
+    void SettingsChanged() {
+        lastEvent_ = Clock::now();
+        changed_ = true;
+    }
+    // Bytes arrived: nothing more passes until the speed has been read again.
+    void Hold() {
+        if (!held_)
+            heldAt_ = Clock::now();
+        Set(true);
+        changed_ = false;
+    }
+    void Decide(std::uint32_t speed) { Set(MsToWait(speed) != 0); }
+    // How long the printer may sleep before Decide would decide otherwise (-1: until an event).
+    int WaitMs(std::uint32_t speed) const { return held_ ? MsToWait(speed) : -1; }
+
+  private:
+    // 0: let bytes through now; -1: hold until an event.
+    int MsToWait(std::uint32_t speed) const {
+        if (speed != 0 && changed_)
+            return 0;
+        if (speed != 0)
+            return Left(heldAt_, SameSpeedGraceMs);
+        return opens_ == 0 ? -1 : Left(lastEvent_, NoSpeedGraceMs);
+    }
+    static int Left(Clock::time_point since, int ms) {
+        return static_cast<int>(std::max<long long>(0, ms - MsSince(since)));
+    }
+    void Set(bool held) {
+        if (!enabled_ || held == held_)
+            return;
+        pty_.Hold(held);
+        held_ = held;
+    }
+
+    const PseudoTerminal& pty_;
+    bool enabled_;
+    bool held_; // the terminal starts held
+    bool changed_ = false;
+    int opens_ = 0;
+    Clock::time_point lastEvent_ = Clock::now();
+    Clock::time_point heldAt_ = Clock::now();
 };
 
 // Reads the master once; false when nothing was there.
-bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, SpeedWatch& speed) {
+bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, LineHold& hold) {
     char buf[4096];
     const ssize_t n = read(pty.Master(), buf, sizeof buf);
     if (n < 0) {
@@ -237,40 +297,38 @@ bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, SpeedWatch& speed) 
     }
     if (n == 0)
         return false;
-    // Packet mode: a status byte first; 0 means data follows.
-    speed.Sample(pty.Speed());
+    // Packet mode: a status byte first; 0 means data follows, TIOCPKT_IOCTL new settings.
     if (buf[0] == TIOCPKT_DATA)
         decoder.Feed(buf + 1, static_cast<std::size_t>(n - 1));
+    else if (buf[0] & TIOCPKT_IOCTL)
+        hold.SettingsChanged();
     return true;
 }
 
-// The program restores the line settings before it closes the port, so the speed it used
-// exists only while it holds the port: from its open to its close the printer watches closely.
-void WatchCycle(const PseudoTerminal& pty, int notify, Decoder& decoder, SpeedWatch& speed) {
-    const auto start = std::chrono::steady_clock::now();
+// Opens and closes of the line since the last call.
+void ReadOpenEvents(int notify, LineHold& hold) {
     char events[4096];
-    for (;;) {
-        speed.Sample(pty.Speed());
-        while (ReadMaster(pty, decoder, speed)) {
-        }
-        const ssize_t n = read(notify, events, sizeof events);
-        bool closed = false;
-        for (ssize_t i = 0; i < n;) {
-            const auto* e = reinterpret_cast<const inotify_event*>(events + i);
-            closed = (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && !(e->mask & IN_OPEN);
-            i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-        }
-        if (closed || std::chrono::steady_clock::now() - start > std::chrono::milliseconds(20))
-            return;
+    int opened = 0, closed = 0;
+    const ssize_t n = read(notify, events, sizeof events);
+    for (ssize_t i = 0; i < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(events + i);
+        opened += (e->mask & IN_OPEN) ? 1 : 0;
+        closed += (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) ? 1 : 0;
+        i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
     }
+    hold.Opened(opened, closed);
 }
 
 void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal& stop) {
-    PseudoTerminal pty(o.link);
+    PseudoTerminal pty;
+    // Every open is seen and the line is held before anybody can find it.
     Fd notify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (notify.get() >= 0)
-        inotify_add_watch(notify.get(), pty.Path().c_str(),
-                          IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
+    if (notify.get() >= 0 && inotify_add_watch(notify.get(), pty.Path().c_str(),
+                                               IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
+        notify.Reset();
+    LineHold hold(pty, notify.get() >= 0);
+    if (!o.link.empty())
+        pty.Link(o.link);
     WriteLine(pty.Path());
     // Answers go back on the line, to whoever holds the other end.
     decoder.SetOnReply([&pty](const std::string& bytes) { WriteAll(pty.Master(), bytes); });
@@ -278,24 +336,21 @@ void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal
     for (;;) {
         pollfd fds[3] = {
             {stop.fd(), POLLIN, 0}, {pty.Master(), POLLIN, 0}, {notify.get(), POLLIN, 0}};
-        if (poll(fds, notify.get() >= 0 ? 3 : 2, -1) < 0 && errno != EINTR)
+        if (poll(fds, notify.get() >= 0 ? 3 : 2, hold.WaitMs(pty.Speed())) < 0 && errno != EINTR)
             throw std::runtime_error(std::string("poll: ") + std::strerror(errno));
         if (fds[0].revents || stdoutBroken)
             break;
-        if (fds[2].revents) {
-            char events[4096];
-            bool opened = false;
-            const ssize_t n = read(notify.get(), events, sizeof events);
-            for (ssize_t i = 0; i < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(events + i);
-                opened = opened || (e->mask & IN_OPEN);
-                i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-            }
-            if (opened)
-                WatchCycle(pty, notify.get(), decoder, speed);
+        if (fds[2].revents)
+            ReadOpenEvents(notify.get(), hold);
+        if (pty.Waiting() > 0)
+            hold.Hold();
+        // The speed is read before the bytes, so its marker comes before what they print.
+        speed.Sample(pty.Speed());
+        while (ReadMaster(pty, decoder, hold)) {
         }
-        while (ReadMaster(pty, decoder, speed)) {
-        }
+        const std::uint32_t now = pty.Speed();
+        speed.Sample(now);
+        hold.Decide(now);
     }
 }
 
