@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -423,7 +425,20 @@ void ServeInput(const Options& o, Decoder& decoder, const StopSignal& stop) {
     }
 }
 
-// "9100" alone is a port on the loopback address; otherwise host[:port] as the program takes it.
+// The port of "host:port" or "[v6]:port" as written; empty when none is given.
+std::string PortText(const std::string& text) {
+    if (!text.empty() && text[0] == '[') {
+        const auto close = text.find("]:");
+        return close == std::string::npos ? "" : text.substr(close + 2);
+    }
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        return "";
+    return text.substr(colon + 1);
+}
+
+// "9100" alone is a port on the loopback address; otherwise host[:port] as the program takes it,
+// and port 0 as well: the system picks a free one.
 std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& error) {
     std::optional<TNetAddress> address;
     if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
@@ -433,12 +448,20 @@ std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& err
         }
         address = TNetAddress{"127.0.0.1", static_cast<std::uint16_t>(std::stoi(text))};
     } else {
+        // The program's addresses never name port 0; a listener may.
+        const std::string port = PortText(text);
+        const bool anyPort = !port.empty() && port.find_first_not_of('0') == std::string::npos;
+        const std::string probe = anyPort ? text.substr(0, text.size() - port.size()) + "1" : text;
         TNetAddressProblem problem = apNone;
-        address = ParseNetAddress(text, &problem);
+        address = ParseNetAddress(probe, &problem);
         if (!address) {
-            error = std::string("--listen: ") + NetAddressProblemReason(problem);
+            error = problem == apBadPort
+                        ? "--listen: the port is not a number from 0 to 65535"
+                        : std::string("--listen: ") + NetAddressProblemReason(problem);
             return std::nullopt;
         }
+        if (anyPort)
+            address->Port = 0;
     }
     TSockAddr bound;
     if (!NumericAddress(address->Host, address->Port, bound)) {
@@ -448,59 +471,172 @@ std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& err
     return bound;
 }
 
-// A network printer: one connection after another, all on the same paper, like a printer on
-// its raw port that takes one job at a time.
-void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
+// "1.5" seconds as milliseconds: above 0 and at most a day.
+std::optional<int> IdleMs(const std::string& text) {
+    double seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
+    if (ec != std::errc() || ptr != end || !(seconds > 0) || seconds > 86400)
+        return std::nullopt;
+    const auto ms = static_cast<int>(std::lround(seconds * 1000));
+    return ms > 0 ? std::optional<int>(ms) : std::nullopt;
+}
+
+// Milliseconds as seconds, "10" or "1.5", whatever the locale.
+std::string SecondsText(int ms) {
+    char buf[32];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, ms / 1000.0);
+    return ec == std::errc() ? std::string(buf, ptr) : std::to_string(ms / 1000);
+}
+
+void Listen(const Options& o, Fd& server) {
     std::string error;
     const std::optional<TSockAddr> address = ListenAddress(o.listen, error);
     if (!address)
         throw std::runtime_error(error);
-    Fd server(socket(address->Addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    server.Reset(socket(address->Addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int on = 1;
     setsockopt(server.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // A long queue: the program makes one connection per command string, and they wait here
+    // while another client holds the printer.
     if (server.get() < 0 ||
         bind(server.get(), reinterpret_cast<const sockaddr*>(&address->Addr), address->Len) != 0 ||
-        listen(server.get(), 16) != 0)
+        listen(server.get(), SOMAXCONN) != 0)
         throw std::runtime_error(o.listen + ": " + std::strerror(errno));
     TSockAddr actual;
     actual.Len = sizeof actual.Addr;
     getsockname(server.get(), reinterpret_cast<sockaddr*>(&actual.Addr), &actual.Len);
     WriteLine(SockAddrText(actual));
+}
+
+// One connection, until the program closes its end or sends nothing for the idle limit, as a
+// printer closes a connection that went quiet; false on a stop.
+bool ServeConnection(int client, const std::string& peer, const Options& o, Decoder& decoder,
+                     int stop) {
+    // Answers go back on the connection that asked.
+    decoder.SetOnReply([client](const std::string& bytes) { WriteAll(client, bytes); });
+    auto last = Clock::now();
+    bool stopped = false;
+    for (;;) {
+        const long long left = o.idleMs - MsSince(last);
+        if (left <= 0) {
+            std::fprintf(stderr, "vemix-printer: %s sent nothing for %s s, connection closed\n",
+                         peer.c_str(), SecondsText(o.idleMs).c_str());
+            break;
+        }
+        pollfd fds[2] = {{stop, POLLIN, 0}, {client, POLLIN, 0}};
+        const int r = poll(fds, 2, static_cast<int>(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || fds[0].revents || stdoutBroken) {
+            stopped = true;
+            break;
+        }
+        if (r == 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = read(client, buf, sizeof buf);
+        if (n > 0) {
+            decoder.Feed(buf, static_cast<std::size_t>(n));
+            last = Clock::now();
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            break;
+        }
+    }
+    decoder.SetOnReply(nullptr);
+    return !stopped;
+}
+
+// A network printer: one connection at a time, in the order they came, like a printer on its
+// raw port. The printer is one and the same for all of them: its state, and a line or command
+// a connection left unfinished, carry over to the next.
+void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
+    Fd server;
+    Listen(o, server);
     while (Wait(server.get(), stop.fd(), -1)) {
-        Fd client(accept4(server.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        TSockAddr peer;
+        peer.Len = sizeof peer.Addr;
+        Fd client(accept4(server.get(), reinterpret_cast<sockaddr*>(&peer.Addr), &peer.Len,
+                          SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (client.get() < 0)
             continue;
-        // Answers go back on the connection that asked.
-        decoder.SetOnReply([&client](const std::string& bytes) { WriteAll(client.get(), bytes); });
-        // Until the program closes its end.
-        while (Wait(client.get(), stop.fd(), -1)) {
-            char buf[4096];
-            const ssize_t n = read(client.get(), buf, sizeof buf);
-            if (n > 0)
-                decoder.Feed(buf, static_cast<std::size_t>(n));
-            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-                break;
-        }
-        decoder.SetOnReply(nullptr);
+        if (!ServeConnection(client.get(), SockAddrText(peer), o, decoder, stop.fd()))
+            return;
     }
+}
+
+// --idle, --paper, --cover or --drawer with its value; false (and why) when it is wrong.
+bool TakeValue(const std::string& a, const std::string& v, Options& o, std::string& error) {
+    if (a == "--idle") {
+        const std::optional<int> ms = IdleMs(v);
+        if (!ms) {
+            error = "--idle takes a number of seconds above 0, at most 86400";
+            return false;
+        }
+        o.idleMs = *ms;
+        o.idleGiven = true;
+    } else if (a == "--paper") {
+        const auto level = PaperLevelByName(v);
+        if (!level) {
+            error = "--paper takes ok, near-end or out";
+            return false;
+        }
+        o.state.paper = *level;
+    } else if (v == "open" || v == "closed") {
+        (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
+    } else {
+        error = a + " takes open or closed";
+        return false;
+    }
+    return true;
+}
+
+// The options that go together, and the mode and address that exist.
+bool CheckTogether(const Options& o, std::string& error) {
+    if (!CommandSetByName(o.mode)) {
+        error = "unknown mode " + o.mode + " (EPSON, START or TP-3688)";
+        return false;
+    }
+    if (!o.input.empty() && !o.link.empty()) {
+        error = "--link is for the pseudo-terminal, not with --input";
+        return false;
+    }
+    if (!o.listen.empty()) {
+        if (!o.input.empty() || !o.link.empty()) {
+            error = "--listen is a port of its own, not with --input or --link";
+            return false;
+        }
+        if (!ListenAddress(o.listen, error))
+            return false;
+    }
+    if (o.idleGiven && o.listen.empty()) {
+        error = "--idle is for the connections of --listen";
+        return false;
+    }
+    if (o.follow && o.input.empty()) {
+        error = "--follow needs --input";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
-           "                     [--input PATH [--follow] | --link PATH | --listen [HOST:]PORT]\n"
-           "                     [--trace] [--png FILE]\n"
+           "                     [--input PATH [--follow] | --link PATH |\n"
+           "                      --listen [HOST:]PORT [--idle SECONDS]] [--trace] [--png FILE]\n"
            "                     [--paper ok|near-end|out] [--cover open|closed]\n"
            "                     [--drawer open|closed] [--offline] [--silent]\n"
            "       vemix-printer --help | --version\n"
            "Without --input or --listen it listens on a new pseudo-terminal and prints its\n"
            "path first; --input - reads standard input until it ends; --listen takes TCP\n"
            "connections (on 127.0.0.1 unless HOST is given; PORT 0 picks a free one) and\n"
-           "prints the address first. In EPSON mode it answers the status requests (DLE EOT,\n"
-           "GS a, GS r, GS I) on the pseudo-terminal or the connection as a printer in the\n"
-           "state the options give (paper, cover, drawer, off line); --silent answers\n"
-           "nothing. See vemix-printer(1).\n";
+           "prints the address first; it serves them one at a time, in order, and closes one\n"
+           "that sends nothing for --idle seconds (10 by default). In EPSON mode it answers\n"
+           "the status requests (DLE EOT, GS a, GS r, GS I) on the pseudo-terminal or the\n"
+           "connection as a printer in the state the options give (paper, cover, drawer, off\n"
+           "line); --silent answers nothing. See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -525,23 +661,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                                                     : o.png;
             if (!value(into))
                 return std::nullopt;
-        } else if (a == "--paper" || a == "--cover" || a == "--drawer") {
+        } else if (a == "--idle" || a == "--paper" || a == "--cover" || a == "--drawer") {
             std::string v;
-            if (!value(v))
+            if (!value(v) || !TakeValue(a, v, o, error))
                 return std::nullopt;
-            if (a == "--paper") {
-                const auto level = PaperLevelByName(v);
-                if (!level) {
-                    error = "--paper takes ok, near-end or out";
-                    return std::nullopt;
-                }
-                o.state.paper = *level;
-            } else if (v == "open" || v == "closed") {
-                (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
-            } else {
-                error = a + " takes open or closed";
-                return std::nullopt;
-            }
         } else if (a == "--offline") {
             o.state.offline = true;
         } else if (a == "--silent") {
@@ -561,26 +684,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
     }
-    if (!CommandSetByName(o.mode)) {
-        error = "unknown mode " + o.mode + " (EPSON, START or TP-3688)";
+    if (!CheckTogether(o, error))
         return std::nullopt;
-    }
-    if (!o.input.empty() && !o.link.empty()) {
-        error = "--link is for the pseudo-terminal, not with --input";
-        return std::nullopt;
-    }
-    if (!o.listen.empty()) {
-        if (!o.input.empty() || !o.link.empty()) {
-            error = "--listen is a port of its own, not with --input or --link";
-            return std::nullopt;
-        }
-        if (!ListenAddress(o.listen, error))
-            return std::nullopt;
-    }
-    if (o.follow && o.input.empty()) {
-        error = "--follow needs --input";
-        return std::nullopt;
-    }
     return o;
 }
 
