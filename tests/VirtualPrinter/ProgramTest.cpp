@@ -1,4 +1,5 @@
 // The real program on a FIFO, a regular file and a pseudo-terminal.
+#include "PrinterProcess.h"
 #include "TempDir.h"
 
 #include <QElapsedTimer>
@@ -17,67 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int TimeoutMs = 10000;
-
-// The printer as a child process whose output is read line by line, ended in any case.
-class Printer {
-  public:
-    explicit Printer(const QStringList& args) {
-        proc_.setProgram(VEMIX_PRINTER_BIN);
-        proc_.setArguments(args);
-        proc_.setProcessChannelMode(QProcess::SeparateChannels);
-        proc_.start();
-    }
-    ~Printer() {
-        if (proc_.state() != QProcess::NotRunning) {
-            proc_.kill();
-            proc_.waitForFinished(TimeoutMs);
-        }
-    }
-    // The next line, or "" after the time-out.
-    std::string Line() {
-        QElapsedTimer timer;
-        timer.start();
-        while (!proc_.canReadLine()) {
-            if (timer.elapsed() > TimeoutMs ||
-                (!proc_.waitForReadyRead(100) && proc_.state() == QProcess::NotRunning &&
-                 !proc_.canReadLine()))
-                return "";
-        }
-        std::string line = proc_.readLine().toStdString();
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        seen_.push_back(line);
-        return line;
-    }
-    // Reads lines until one equals want; true when it came.
-    bool WaitFor(const std::string& want) {
-        for (std::string l = Line(); !l.empty(); l = Line())
-            if (l == want)
-                return true;
-        return false;
-    }
-    // SIGTERM; the rest of the output; the exit status (-1 when it did not end cleanly).
-    int Stop() {
-        proc_.terminate();
-        if (!proc_.waitForFinished(TimeoutMs))
-            return -1;
-        while (proc_.canReadLine())
-            Line();
-        return proc_.exitStatus() == QProcess::NormalExit ? proc_.exitCode() : -1;
-    }
-    const std::vector<std::string>& Seen() const { return seen_; }
-    QProcess& Process() { return proc_; }
-
-  private:
-    QProcess proc_;
-    std::vector<std::string> seen_;
-};
-
-std::string Row(const std::string& ascii) {
-    return "|" + ascii + std::string(32 - ascii.size(), ' ') + "|";
-}
 
 void WriteOnce(const std::string& path, const std::string& bytes) {
     // As the program does for LPTn: a non-blocking open, one write, close.
@@ -148,7 +88,7 @@ TEST(VirtualPrinterProgram, PseudoTerminalShowsLinesAndTheSpeedThroughTheLink) {
         cfsetspeed(&t, B19200);
         ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0);
         const std::string bytes = cycle == 0 ? "\n" : "Hi\n";
-        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        Send(fd, bytes);
         // Held open until the line is out, so the speed is there to be seen for sure.
         EXPECT_TRUE(printer.WaitFor(cycle == 0 ? Row("") : Row("Hi")));
         tcsetattr(fd, TCSANOW, &saved);
@@ -211,50 +151,6 @@ TEST(VirtualPrinterProgram, ListenRefusesAnAddressItCannotTake) {
         EXPECT_TRUE(printer.Process().readAllStandardError().contains("--listen")) << bad;
     }
 }
-
-namespace {
-
-// Reads exactly `want` bytes from fd within the time-out.
-std::string ReadExactly(int fd, std::size_t want, int timeoutMs = TimeoutMs) {
-    std::string got;
-    QElapsedTimer timer;
-    timer.start();
-    while (got.size() < want && timer.elapsed() < timeoutMs) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0)
-            continue;
-        char buf[256];
-        const ssize_t n = read(fd, buf, std::min(sizeof buf, want - got.size()));
-        if (n > 0)
-            got.append(buf, static_cast<std::size_t>(n));
-        else if (n == 0)
-            break;
-    }
-    return got;
-}
-
-int ConnectTo(const std::string& address) {
-    const int port = std::stoi(address.substr(address.find(':') + 1));
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? fd : -1;
-}
-
-void Send(int fd, const std::string& bytes) {
-    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-}
-
-std::string Bytes(std::initializer_list<int> bytes) {
-    std::string s;
-    for (const int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
-} // namespace
 
 TEST(VirtualPrinterProgram, AnswersAClientOnItsConnectionInEveryState) {
     struct State {

@@ -4,9 +4,13 @@
 #include "Ports/NetAddress.h"
 #include "RollImage.h"
 #include "Rtl/Strings.h"
+#include "SerialDriver/PortSpeed.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -126,25 +130,11 @@ bool Wait(int fd, int stop, int timeoutMs) {
     }
 }
 
-int SpeedValue(speed_t s) {
-    static const struct {
-        speed_t code;
-        int value;
-    } table[] = {{B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
-                 {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
-                 {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
-                 {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-                 {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
-    for (const auto& t : table)
-        if (t.code == s)
-            return t.value;
-    return 0;
-}
-
 // A new pseudo-terminal: the program writes on the slave, the printer reads the master.
 class PseudoTerminal {
   public:
-    explicit PseudoTerminal(const std::string& link) {
+    // Its output starts held (see LineHold); nobody can find it before Link or Path.
+    PseudoTerminal() {
         master_.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
         if (master_.get() < 0 || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0)
             throw std::runtime_error(std::string("pseudo-terminal: ") + std::strerror(errno));
@@ -168,8 +158,7 @@ class PseudoTerminal {
         int on = 1;
         ioctl(master_.get(), TIOCPKT, &on);
         fcntl(master_.get(), F_SETFL, fcntl(master_.get(), F_GETFL) | O_NONBLOCK);
-        if (!link.empty())
-            MakeLink(link);
+        Hold(true);
     }
     ~PseudoTerminal() {
         if (link_.empty())
@@ -184,16 +173,18 @@ class PseudoTerminal {
 
     const std::string& Path() const { return path_; }
     int Master() const { return master_.get(); }
-    // The speed the program set, 0 while none holds the line.
-    int Speed() const {
-        termios t{};
-        if (tcgetattr(slave_.get(), &t) != 0)
-            return 0;
-        return SpeedValue(cfgetospeed(&t));
+    // The speed the program set (any rate, not only the B-constants), 0 while none holds the
+    // line.
+    std::uint32_t Speed() const { return GetOutputSpeed(slave_.get()); }
+    // Bytes the program wrote that the printer has not read yet.
+    int Waiting() const {
+        int n = 0;
+        return ioctl(master_.get(), FIONREAD, &n) == 0 ? n : 0;
     }
+    // Stops or restarts the line's output, as XOFF and XON would.
+    void Hold(bool held) const { tcflow(slave_.get(), held ? TCOOFF : TCOON); }
 
-  private:
-    void MakeLink(const std::string& link) {
+    void Link(const std::string& link) {
         struct stat st {};
         if (lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
             throw std::runtime_error(link + " exists and is not a symbolic link");
@@ -207,6 +198,7 @@ class PseudoTerminal {
         link_ = link;
     }
 
+  private:
     Fd master_, slave_;
     std::string path_, link_;
 };
@@ -214,7 +206,7 @@ class PseudoTerminal {
 class SpeedWatch {
   public:
     explicit SpeedWatch(Paper& paper) : paper_(paper) {}
-    void Sample(int speed) {
+    void Sample(std::uint32_t speed) {
         if (speed != 0 && speed != last_) {
             last_ = speed;
             paper_.Note("speed " + std::to_string(speed));
@@ -223,11 +215,81 @@ class SpeedWatch {
 
   private:
     Paper& paper_;
-    int last_ = 0;
+    std::uint32_t last_ = 0;
+};
+
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+// The program sets its speed, writes and restores the line's settings within microseconds,
+// sooner than any watcher wakes, so the speed cannot be caught by looking. Instead the line's
+// output is held after every burst of bytes and passes again when new settings with a speed
+// come; the program's port waits for room meanwhile, as on a serial line held by XOFF. A
+// program that sets no speed, or writes more under the same one, is let through after a moment.
+class LineHold {
+  public:
+    static constexpr int NoSpeedGraceMs = 50;
+    static constexpr int SameSpeedGraceMs = 10;
+
+    // Without open and close events nobody could be let through: then nothing is held.
+    LineHold(const PseudoTerminal& pty, bool seesOpens)
+        : pty_(pty), enabled_(seesOpens), held_(seesOpens) {
+        if (!seesOpens)
+            pty_.Hold(false);
+    }
+    void Opened(int opened, int closed) {
+        opens_ = std::max(0, opens_ + opened - closed);
+        if (opened > 0)
+            lastEvent_ = Clock::now();
+    }
+    void SettingsChanged() {
+        lastEvent_ = Clock::now();
+        changed_ = true;
+    }
+    // Bytes arrived: nothing more passes until the speed has been read again.
+    void Hold() {
+        if (!held_)
+            heldAt_ = Clock::now();
+        Set(true);
+        changed_ = false;
+    }
+    void Decide(std::uint32_t speed) { Set(MsToWait(speed) != 0); }
+    // How long the printer may sleep before Decide would decide otherwise (-1: until an event).
+    int WaitMs(std::uint32_t speed) const { return held_ ? MsToWait(speed) : -1; }
+
+  private:
+    // 0: let bytes through now; -1: hold until an event.
+    int MsToWait(std::uint32_t speed) const {
+        if (speed != 0 && changed_)
+            return 0;
+        if (speed != 0)
+            return Left(heldAt_, SameSpeedGraceMs);
+        return opens_ == 0 ? -1 : Left(lastEvent_, NoSpeedGraceMs);
+    }
+    static int Left(Clock::time_point since, int ms) {
+        return static_cast<int>(std::max<long long>(0, ms - MsSince(since)));
+    }
+    void Set(bool held) {
+        if (!enabled_ || held == held_)
+            return;
+        pty_.Hold(held);
+        held_ = held;
+    }
+
+    const PseudoTerminal& pty_;
+    bool enabled_;
+    bool held_; // the terminal starts held
+    bool changed_ = false;
+    int opens_ = 0;
+    Clock::time_point lastEvent_ = Clock::now();
+    Clock::time_point heldAt_ = Clock::now();
 };
 
 // Reads the master once; false when nothing was there.
-bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, SpeedWatch& speed) {
+bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, LineHold& hold) {
     char buf[4096];
     const ssize_t n = read(pty.Master(), buf, sizeof buf);
     if (n < 0) {
@@ -237,40 +299,38 @@ bool ReadMaster(const PseudoTerminal& pty, Decoder& decoder, SpeedWatch& speed) 
     }
     if (n == 0)
         return false;
-    // Packet mode: a status byte first; 0 means data follows.
-    speed.Sample(pty.Speed());
+    // Packet mode: a status byte first; 0 means data follows, TIOCPKT_IOCTL new settings.
     if (buf[0] == TIOCPKT_DATA)
         decoder.Feed(buf + 1, static_cast<std::size_t>(n - 1));
+    else if (buf[0] & TIOCPKT_IOCTL)
+        hold.SettingsChanged();
     return true;
 }
 
-// The program restores the line settings before it closes the port, so the speed it used
-// exists only while it holds the port: from its open to its close the printer watches closely.
-void WatchCycle(const PseudoTerminal& pty, int notify, Decoder& decoder, SpeedWatch& speed) {
-    const auto start = std::chrono::steady_clock::now();
+// Opens and closes of the line since the last call.
+void ReadOpenEvents(int notify, LineHold& hold) {
     char events[4096];
-    for (;;) {
-        speed.Sample(pty.Speed());
-        while (ReadMaster(pty, decoder, speed)) {
-        }
-        const ssize_t n = read(notify, events, sizeof events);
-        bool closed = false;
-        for (ssize_t i = 0; i < n;) {
-            const auto* e = reinterpret_cast<const inotify_event*>(events + i);
-            closed = (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0 && !(e->mask & IN_OPEN);
-            i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-        }
-        if (closed || std::chrono::steady_clock::now() - start > std::chrono::milliseconds(20))
-            return;
+    int opened = 0, closed = 0;
+    const ssize_t n = read(notify, events, sizeof events);
+    for (ssize_t i = 0; i < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(events + i);
+        opened += (e->mask & IN_OPEN) ? 1 : 0;
+        closed += (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) ? 1 : 0;
+        i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
     }
+    hold.Opened(opened, closed);
 }
 
 void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal& stop) {
-    PseudoTerminal pty(o.link);
+    PseudoTerminal pty;
+    // Every open is seen and the line is held before anybody can find it.
     Fd notify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (notify.get() >= 0)
-        inotify_add_watch(notify.get(), pty.Path().c_str(),
-                          IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
+    if (notify.get() >= 0 && inotify_add_watch(notify.get(), pty.Path().c_str(),
+                                               IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
+        notify.Reset();
+    LineHold hold(pty, notify.get() >= 0);
+    if (!o.link.empty())
+        pty.Link(o.link);
     WriteLine(pty.Path());
     // Answers go back on the line, to whoever holds the other end.
     decoder.SetOnReply([&pty](const std::string& bytes) { WriteAll(pty.Master(), bytes); });
@@ -278,24 +338,21 @@ void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal
     for (;;) {
         pollfd fds[3] = {
             {stop.fd(), POLLIN, 0}, {pty.Master(), POLLIN, 0}, {notify.get(), POLLIN, 0}};
-        if (poll(fds, notify.get() >= 0 ? 3 : 2, -1) < 0 && errno != EINTR)
+        if (poll(fds, notify.get() >= 0 ? 3 : 2, hold.WaitMs(pty.Speed())) < 0 && errno != EINTR)
             throw std::runtime_error(std::string("poll: ") + std::strerror(errno));
         if (fds[0].revents || stdoutBroken)
             break;
-        if (fds[2].revents) {
-            char events[4096];
-            bool opened = false;
-            const ssize_t n = read(notify.get(), events, sizeof events);
-            for (ssize_t i = 0; i < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(events + i);
-                opened = opened || (e->mask & IN_OPEN);
-                i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-            }
-            if (opened)
-                WatchCycle(pty, notify.get(), decoder, speed);
+        if (fds[2].revents)
+            ReadOpenEvents(notify.get(), hold);
+        if (pty.Waiting() > 0)
+            hold.Hold();
+        // The speed is read before the bytes, so its marker comes before what they print.
+        speed.Sample(pty.Speed());
+        while (ReadMaster(pty, decoder, hold)) {
         }
-        while (ReadMaster(pty, decoder, speed)) {
-        }
+        const std::uint32_t now = pty.Speed();
+        speed.Sample(now);
+        hold.Decide(now);
     }
 }
 
@@ -368,7 +425,20 @@ void ServeInput(const Options& o, Decoder& decoder, const StopSignal& stop) {
     }
 }
 
-// "9100" alone is a port on the loopback address; otherwise host[:port] as the program takes it.
+// The port of "host:port" or "[v6]:port" as written; empty when none is given.
+std::string PortText(const std::string& text) {
+    if (!text.empty() && text[0] == '[') {
+        const auto close = text.find("]:");
+        return close == std::string::npos ? "" : text.substr(close + 2);
+    }
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        return "";
+    return text.substr(colon + 1);
+}
+
+// "9100" alone is a port on the loopback address; otherwise host[:port] as the program takes it,
+// and port 0 as well: the system picks a free one.
 std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& error) {
     std::optional<TNetAddress> address;
     if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
@@ -378,12 +448,20 @@ std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& err
         }
         address = TNetAddress{"127.0.0.1", static_cast<std::uint16_t>(std::stoi(text))};
     } else {
+        // The program's addresses never name port 0; a listener may.
+        const std::string port = PortText(text);
+        const bool anyPort = !port.empty() && port.find_first_not_of('0') == std::string::npos;
+        const std::string probe = anyPort ? text.substr(0, text.size() - port.size()) + "1" : text;
         TNetAddressProblem problem = apNone;
-        address = ParseNetAddress(text, &problem);
+        address = ParseNetAddress(probe, &problem);
         if (!address) {
-            error = std::string("--listen: ") + NetAddressProblemReason(problem);
+            error = problem == apBadPort
+                        ? "--listen: the port is not a number from 0 to 65535"
+                        : std::string("--listen: ") + NetAddressProblemReason(problem);
             return std::nullopt;
         }
+        if (anyPort)
+            address->Port = 0;
     }
     TSockAddr bound;
     if (!NumericAddress(address->Host, address->Port, bound)) {
@@ -393,59 +471,172 @@ std::optional<TSockAddr> ListenAddress(const std::string& text, std::string& err
     return bound;
 }
 
-// A network printer: one connection after another, all on the same paper, like a printer on
-// its raw port that takes one job at a time.
-void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
+// "1.5" seconds as milliseconds: above 0 and at most a day.
+std::optional<int> IdleMs(const std::string& text) {
+    double seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
+    if (ec != std::errc() || ptr != end || !(seconds > 0) || seconds > 86400)
+        return std::nullopt;
+    const auto ms = static_cast<int>(std::lround(seconds * 1000));
+    return ms > 0 ? std::optional<int>(ms) : std::nullopt;
+}
+
+// Milliseconds as seconds, "10" or "1.5", whatever the locale.
+std::string SecondsText(int ms) {
+    char buf[32];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, ms / 1000.0);
+    return ec == std::errc() ? std::string(buf, ptr) : std::to_string(ms / 1000);
+}
+
+void Listen(const Options& o, Fd& server) {
     std::string error;
     const std::optional<TSockAddr> address = ListenAddress(o.listen, error);
     if (!address)
         throw std::runtime_error(error);
-    Fd server(socket(address->Addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    server.Reset(socket(address->Addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int on = 1;
     setsockopt(server.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // A long queue: the program makes one connection per command string, and they wait here
+    // while another client holds the printer.
     if (server.get() < 0 ||
         bind(server.get(), reinterpret_cast<const sockaddr*>(&address->Addr), address->Len) != 0 ||
-        listen(server.get(), 16) != 0)
+        listen(server.get(), SOMAXCONN) != 0)
         throw std::runtime_error(o.listen + ": " + std::strerror(errno));
     TSockAddr actual;
     actual.Len = sizeof actual.Addr;
     getsockname(server.get(), reinterpret_cast<sockaddr*>(&actual.Addr), &actual.Len);
     WriteLine(SockAddrText(actual));
+}
+
+// One connection, until the program closes its end or sends nothing for the idle limit, as a
+// printer closes a connection that went quiet; false on a stop.
+bool ServeConnection(int client, const std::string& peer, const Options& o, Decoder& decoder,
+                     int stop) {
+    // Answers go back on the connection that asked.
+    decoder.SetOnReply([client](const std::string& bytes) { WriteAll(client, bytes); });
+    auto last = Clock::now();
+    bool stopped = false;
+    for (;;) {
+        const long long left = o.idleMs - MsSince(last);
+        if (left <= 0) {
+            std::fprintf(stderr, "vemix-printer: %s sent nothing for %s s, connection closed\n",
+                         peer.c_str(), SecondsText(o.idleMs).c_str());
+            break;
+        }
+        pollfd fds[2] = {{stop, POLLIN, 0}, {client, POLLIN, 0}};
+        const int r = poll(fds, 2, static_cast<int>(left));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || fds[0].revents || stdoutBroken) {
+            stopped = true;
+            break;
+        }
+        if (r == 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = read(client, buf, sizeof buf);
+        if (n > 0) {
+            decoder.Feed(buf, static_cast<std::size_t>(n));
+            last = Clock::now();
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            break;
+        }
+    }
+    decoder.SetOnReply(nullptr);
+    return !stopped;
+}
+
+// A network printer: one connection at a time, in the order they came, like a printer on its
+// raw port. The printer is one and the same for all of them: its state, and a line or command
+// a connection left unfinished, carry over to the next.
+void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
+    Fd server;
+    Listen(o, server);
     while (Wait(server.get(), stop.fd(), -1)) {
-        Fd client(accept4(server.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        TSockAddr peer;
+        peer.Len = sizeof peer.Addr;
+        Fd client(accept4(server.get(), reinterpret_cast<sockaddr*>(&peer.Addr), &peer.Len,
+                          SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (client.get() < 0)
             continue;
-        // Answers go back on the connection that asked.
-        decoder.SetOnReply([&client](const std::string& bytes) { WriteAll(client.get(), bytes); });
-        // Until the program closes its end.
-        while (Wait(client.get(), stop.fd(), -1)) {
-            char buf[4096];
-            const ssize_t n = read(client.get(), buf, sizeof buf);
-            if (n > 0)
-                decoder.Feed(buf, static_cast<std::size_t>(n));
-            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-                break;
-        }
-        decoder.SetOnReply(nullptr);
+        if (!ServeConnection(client.get(), SockAddrText(peer), o, decoder, stop.fd()))
+            return;
     }
+}
+
+// --idle, --paper, --cover or --drawer with its value; false (and why) when it is wrong.
+bool TakeValue(const std::string& a, const std::string& v, Options& o, std::string& error) {
+    if (a == "--idle") {
+        const std::optional<int> ms = IdleMs(v);
+        if (!ms) {
+            error = "--idle takes a number of seconds above 0, at most 86400";
+            return false;
+        }
+        o.idleMs = *ms;
+        o.idleGiven = true;
+    } else if (a == "--paper") {
+        const auto level = PaperLevelByName(v);
+        if (!level) {
+            error = "--paper takes ok, near-end or out";
+            return false;
+        }
+        o.state.paper = *level;
+    } else if (v == "open" || v == "closed") {
+        (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
+    } else {
+        error = a + " takes open or closed";
+        return false;
+    }
+    return true;
+}
+
+// The options that go together, and the mode and address that exist.
+bool CheckTogether(const Options& o, std::string& error) {
+    if (!CommandSetByName(o.mode)) {
+        error = "unknown mode " + o.mode + " (EPSON, START or TP-3688)";
+        return false;
+    }
+    if (!o.input.empty() && !o.link.empty()) {
+        error = "--link is for the pseudo-terminal, not with --input";
+        return false;
+    }
+    if (!o.listen.empty()) {
+        if (!o.input.empty() || !o.link.empty()) {
+            error = "--listen is a port of its own, not with --input or --link";
+            return false;
+        }
+        if (!ListenAddress(o.listen, error))
+            return false;
+    }
+    if (o.idleGiven && o.listen.empty()) {
+        error = "--idle is for the connections of --listen";
+        return false;
+    }
+    if (o.follow && o.input.empty()) {
+        error = "--follow needs --input";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 const char* Usage() {
     return "usage: vemix-printer [--mode EPSON|START|TP-3688] [--codepage NAME]\n"
-           "                     [--input PATH [--follow] | --link PATH | --listen [HOST:]PORT]\n"
-           "                     [--trace] [--png FILE]\n"
+           "                     [--input PATH [--follow] | --link PATH |\n"
+           "                      --listen [HOST:]PORT [--idle SECONDS]] [--trace] [--png FILE]\n"
            "                     [--paper ok|near-end|out] [--cover open|closed]\n"
            "                     [--drawer open|closed] [--offline] [--silent]\n"
            "       vemix-printer --help | --version\n"
            "Without --input or --listen it listens on a new pseudo-terminal and prints its\n"
            "path first; --input - reads standard input until it ends; --listen takes TCP\n"
            "connections (on 127.0.0.1 unless HOST is given; PORT 0 picks a free one) and\n"
-           "prints the address first. In EPSON mode it answers the status requests (DLE EOT,\n"
-           "GS a, GS r, GS I) on the pseudo-terminal or the connection as a printer in the\n"
-           "state the options give (paper, cover, drawer, off line); --silent answers\n"
-           "nothing. See vemix-printer(1).\n";
+           "prints the address first; it serves them one at a time, in order, and closes one\n"
+           "that sends nothing for --idle seconds (10 by default). In EPSON mode it answers\n"
+           "the status requests (DLE EOT, GS a, GS r, GS I) on the pseudo-terminal or the\n"
+           "connection as a printer in the state the options give (paper, cover, drawer, off\n"
+           "line); --silent answers nothing. See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
@@ -470,23 +661,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                                                     : o.png;
             if (!value(into))
                 return std::nullopt;
-        } else if (a == "--paper" || a == "--cover" || a == "--drawer") {
+        } else if (a == "--idle" || a == "--paper" || a == "--cover" || a == "--drawer") {
             std::string v;
-            if (!value(v))
+            if (!value(v) || !TakeValue(a, v, o, error))
                 return std::nullopt;
-            if (a == "--paper") {
-                const auto level = PaperLevelByName(v);
-                if (!level) {
-                    error = "--paper takes ok, near-end or out";
-                    return std::nullopt;
-                }
-                o.state.paper = *level;
-            } else if (v == "open" || v == "closed") {
-                (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
-            } else {
-                error = a + " takes open or closed";
-                return std::nullopt;
-            }
         } else if (a == "--offline") {
             o.state.offline = true;
         } else if (a == "--silent") {
@@ -506,26 +684,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
     }
-    if (!CommandSetByName(o.mode)) {
-        error = "unknown mode " + o.mode + " (EPSON, START or TP-3688)";
+    if (!CheckTogether(o, error))
         return std::nullopt;
-    }
-    if (!o.input.empty() && !o.link.empty()) {
-        error = "--link is for the pseudo-terminal, not with --input";
-        return std::nullopt;
-    }
-    if (!o.listen.empty()) {
-        if (!o.input.empty() || !o.link.empty()) {
-            error = "--listen is a port of its own, not with --input or --link";
-            return std::nullopt;
-        }
-        if (!ListenAddress(o.listen, error))
-            return std::nullopt;
-    }
-    if (o.follow && o.input.empty()) {
-        error = "--follow needs --input";
-        return std::nullopt;
-    }
     return o;
 }
 

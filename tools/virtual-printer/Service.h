@@ -12,6 +12,8 @@ struct Options {
     std::string input;    // empty: a new pseudo-terminal
     std::string link;
     std::string listen; // [HOST:]PORT: a network printer (loopback unless a host is given)
+    int idleMs = 10000; // --idle: a connection that sends nothing this long is closed
+    bool idleGiven = false;
     std::string png;
     bool trace = false;
     bool follow = false;
