@@ -62,13 +62,15 @@ TEST(NetAddress, TheDialogsTwoFieldsTakeEveryFormOnceAndAPortOnlyOnce) {
         TNetAddressProblem problem;
     };
     const Case cases[] = {
-        {"[::1]:9100", "", "[::1]:9100", apNone},    {"[::1]", "9101", "[::1]:9101", apNone},
-        {"[::1]", "", "[::1]:9100", apNone},         {"::1", "", "[::1]:9100", apNone},
-        {"fe80::1", "515", "[fe80::1]:515", apNone}, {"printer:9102", "", "printer:9102", apNone},
-        {"printer", "", "printer:9100", apNone},     {"", "", nullptr, apNone},
-        {"[::1]:9100", "9101", nullptr, apBadForm},  {"printer:9100", "9101", nullptr, apBadForm},
-        {"[::1]", "0", nullptr, apBadPort},          {"[printer]", "9100", nullptr, apBadForm},
-        {"", "9100", nullptr, apEmptyHost},
+        {"[::1]:9100", "", "[::1]:9100", apNone},
+        {"[::1]", "9101", "[::1]:9101", apNone},
+        {"::1", "", "[::1]:9100", apNone},
+        {"printer:9102", "", "printer:9102", apNone},
+        {"", "", nullptr, apNone},
+        {"[::1]:9100", "9101", nullptr, apBadForm},
+        {"printer:9100", "9101", nullptr, apBadForm},
+        {"[::1]", "0", nullptr, apBadPort},
+        {"[printer]", "9100", nullptr, apBadForm},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.host) + " | " + c.port);
