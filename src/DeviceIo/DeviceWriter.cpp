@@ -46,11 +46,11 @@ TDeviceWriter::~TDeviceWriter() {
         ::close(fd_);
 }
 
-int TDeviceWriter::Rewrite() {
-    int flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
-    // Create-always only for a file of our own; a missing device must never become a file.
+int TDeviceWriter::Append() {
+    int flags = O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    // Only a file of our own is made; a missing device must never become a file.
     if (!IsDevicePath(path_))
-        flags |= O_CREAT | O_TRUNC;
+        flags |= O_CREAT;
     fd_ = ::open(path_.c_str(), flags, 0644);
     if (fd_ < 0) {
         errno_ = errno;

@@ -16,9 +16,10 @@ class TDeviceWriter {
     TDeviceWriter(const TDeviceWriter&) = delete;
     TDeviceWriter& operator=(const TDeviceWriter&) = delete;
 
-    // Opens for writing; a regular file outside /dev is created or emptied, a device never
-    // created. Returns 0 or an I/O result code; errno of the failure is kept in SystemError.
-    int Rewrite();
+    // Opens for writing at the end: a file outside /dev is created when missing and keeps what
+    // it holds, as a printer's paper does; a device is never created. Returns 0 or an I/O
+    // result code; errno of the failure is kept in SystemError.
+    int Append();
     // Writes all bytes and waits until the device took them. 0 or an I/O result code.
     int Write(const std::string& bytes);
     // Closes; throws EInOutError(103) when the file is not open.

@@ -1,5 +1,7 @@
 #pragma once
 // Where the named ports live on this machine.
+#include "DeviceIo/OpenAdvice.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -29,13 +31,6 @@ TDeviceSource DeviceSource(const std::string& portName);
 
 // True for a path under /dev, where nothing may ever be created as a file.
 bool IsDevicePath(const std::string& path);
-
-// One line on standard error explaining why a port failed to open: name, path, reason, hint.
-void ReportOpenFailure(const std::string& portName, const std::string& path, int err);
-// The hint of that line ("" when none helps). A missing permission names a group only when
-// the device's mode lets that group open it as the port needs (serial ports read and write,
-// printers write); otherwise it says who owns the device and what its mode allows.
-std::string OpenFailureHint(const std::string& portName, const std::string& path, int err);
 
 // True when VEMIX_TRACE=1: every port cycle is logged to standard error.
 bool TraceEnabled();

@@ -20,7 +20,13 @@ TProbeResult Failed(const std::string& portName, const std::string& path, int er
     TProbeResult r;
     r.Code = err;
     r.Reason = reason.empty() ? std::strerror(err) : std::move(reason);
-    r.Hint = hint.empty() ? OpenFailureHint(portName, path, err) : std::move(hint);
+    if (hint.empty()) {
+        r.Hint = OpenFailureHint(portName, path, err);
+        r.Advice = OpenFailureAdvice(portName, path, err);
+        r.Kind = r.Advice.Kind == akNone ? phNone : phOpenAdvice;
+    } else {
+        r.Hint = std::move(hint);
+    }
     return r;
 }
 
@@ -77,9 +83,13 @@ TProbeResult ProbeParallel(const std::string& portName, const std::string& path)
     }
     const int err = errno;
     struct stat st {};
-    if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
-        return Failed(portName, path, err, "no program reads this FIFO",
-                      "start the reader first, for example vemix-printer --input " + path);
+    if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) {
+        TProbeResult r =
+            Failed(portName, path, err, "no program reads this FIFO",
+                   "start the reader first, for example vemix-printer --input " + path);
+        r.Kind = phStartReader;
+        return r;
+    }
     if (err == ENOENT && !IsDevicePath(path)) {
         // A file of our own is made at the first print, if its folder lets us.
         const std::size_t slash = path.rfind('/');
@@ -87,9 +97,14 @@ TProbeResult ProbeParallel(const std::string& portName, const std::string& path)
         if (::access(folder.c_str(), W_OK) == 0) {
             TProbeResult r = Fine();
             r.Hint = "the file is created at the first print";
+            r.Kind = phMadeAtFirstPrint;
             return r;
         }
-        return Failed(portName, path, errno, {}, "its folder " + folder + " cannot be written");
+        TProbeResult r =
+            Failed(portName, path, errno, {}, "its folder " + folder + " cannot be written");
+        r.Kind = phFolderNotWritable;
+        r.Folder = folder;
+        return r;
     }
     return Failed(portName, path, err);
 }
@@ -110,14 +125,17 @@ TProbeResult ProbeNet(const TNetAddress& address, const TNameLookup& lookup,
     switch (r.Code) {
     case ECONNREFUSED:
         r.Hint = "the printer is on, but takes no raw print jobs on this port (often 9100)";
+        r.Kind = phNetRefused;
         break;
     case ETIMEDOUT:
     case EHOSTUNREACH:
     case ENETUNREACH:
         r.Hint = "check the address, the cable and that the printer is on";
+        r.Kind = phNetUnreachable;
         break;
     case ENOENT:
         r.Hint = "check the host name, or use the printer's IP address";
+        r.Kind = phNetUnknownName;
         break;
     default:
         break;

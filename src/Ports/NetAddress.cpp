@@ -2,6 +2,7 @@
 
 #include "Rtl/Events.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstring>
 #include <memory>
@@ -78,6 +79,30 @@ std::optional<TNetAddress> ParseNetAddress(const std::string& text, TNetAddressP
     if (problem)
         *problem = apNone;
     return address;
+}
+
+std::optional<TNetAddress> ParseNetFields(const std::string& host, const std::string& port,
+                                          TNetAddressProblem& problem) {
+    problem = apNone;
+    if (host.empty() && port.empty())
+        return std::nullopt;
+    const bool bracketed = !host.empty() && host.front() == '[';
+    const auto colons = std::count(host.begin(), host.end(), ':');
+    // The host field alone may hold the whole address.
+    if (port.empty() && (bracketed || colons == 1))
+        return ParseNetAddress(host, &problem);
+    if (bracketed && host.back() == ']')
+        return ParseNetAddress(host + ":" + port, &problem);
+    if (bracketed || colons == 1) {
+        problem = apBadForm; // a port in both fields
+        return std::nullopt;
+    }
+    if ((problem = CheckNetHost(host)) != apNone)
+        return std::nullopt;
+    if (!port.empty() && (problem = CheckNetPort(port)) != apNone)
+        return std::nullopt;
+    return TNetAddress{host,
+                       port.empty() ? DefaultNetPort : static_cast<std::uint16_t>(std::stoi(port))};
 }
 
 std::string NetAddressText(const TNetAddress& address) {

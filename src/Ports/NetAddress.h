@@ -27,6 +27,11 @@ TNetAddressProblem CheckNetHost(const std::string& host);
 TNetAddressProblem CheckNetPort(const std::string& port);
 // "host", "host:port", "[v6]", "[v6]:port", or a bare IPv6 address (port 9100).
 std::optional<TNetAddress> ParseNetAddress(const std::string& text, TNetAddressProblem* problem);
+// NET as typed in a host field and a port field: the host is a name, an IPv4 or IPv6
+// address, "[v6]", or with the port field empty also "host:port" or "[v6]:port"; an empty port
+// is 9100. None, with apNone, when both fields are empty.
+std::optional<TNetAddress> ParseNetFields(const std::string& host, const std::string& port,
+                                          TNetAddressProblem& problem);
 // "host:port", "[v6]:port".
 std::string NetAddressText(const TNetAddress& address);
 // For the operator, in the window's language.

@@ -16,7 +16,7 @@ std::string TParallelPort::Device() const {
 bool TParallelPort::DoOpen() {
     const std::string path = Device();
     FFile = std::make_unique<TDeviceWriter>(path, Bound(), Cancel());
-    if (FFile->Rewrite() == 0)
+    if (FFile->Append() == 0)
         return true;
     const int err = FFile->SystemError();
     Fail(err, std::strerror(err));

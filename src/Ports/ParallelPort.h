@@ -1,5 +1,6 @@
 #pragma once
 // A parallel port: LPT1..LPT3 written as a text file (a printer device, a FIFO or a file).
+// A file collects every command string at its end, across jobs, as paper does.
 #include "DeviceIo/DeviceWriter.h"
 #include "Ports/Port.h"
 

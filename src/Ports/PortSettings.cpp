@@ -3,9 +3,11 @@
 #include "DeviceIo/Devices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +21,69 @@ bool IsNet(const QString& name) {
 
 void Warn(const std::string& text) {
     std::fprintf(stderr, "vemix: %s\n", text.c_str());
+}
+
+// Far more than the seven ports need; anything larger is no settings file of ours.
+constexpr qint64 MaxFileBytes = 1 << 20;
+
+// A line of text as the ini format has them: blank, a comment, [section] or key=value.
+enum TIniLine : std::uint8_t { ilBlank, ilSection, ilSetting, ilNone };
+
+TIniLine LineKind(const QByteArray& raw) {
+    QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+    for (const char c : line)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F)
+            return ilNone;
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = QString(utf8(line)).trimmed();
+    if (utf8.hasError())
+        return ilNone;
+    if (text.isEmpty() || text.startsWith(';') || text.startsWith('#'))
+        return ilBlank;
+    if (text.startsWith('[') && text.endsWith(']'))
+        return ilSection;
+    return text.indexOf('=') > 0 ? ilSetting : ilNone;
+}
+
+// Why the bytes are no settings file at all ("" when they are one); lines that are not
+// settings in a file that is one are counted, the first of them noted (from 1).
+std::string CheckText(const QByteArray& bytes, int& badLines, int& firstBad) {
+    badLines = firstBad = 0;
+    bool section = false;
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const TIniLine kind = LineKind(lines[i]);
+        section = section || kind == ilSection;
+        if (kind == ilNone && badLines++ == 0)
+            firstBad = i + 1;
+    }
+    // Text with a section is a settings file with a few bad lines; bytes without one are not.
+    return badLines > 0 && !section ? "not a settings file" : "";
+}
+
+// Reads the file's lines before QSettings does, which takes any bytes without a word.
+bool ReadableSettingsText(const QString& file) {
+    const std::string where = file.toStdString();
+    QFile in(file);
+    if (in.size() > MaxFileBytes) {
+        Warn(where + ": too large for a settings file; port settings ignored");
+        return false;
+    }
+    if (!in.open(QIODevice::ReadOnly)) {
+        Warn(where + ": cannot be read; port settings ignored");
+        return false;
+    }
+    int bad = 0, first = 0;
+    const std::string problem = CheckText(in.readAll(), bad, first);
+    if (!problem.empty()) {
+        Warn(where + ": " + problem + "; port settings ignored");
+        return false;
+    }
+    if (bad > 0)
+        Warn(where + ": " + std::to_string(bad) + (bad == 1 ? " line is" : " lines are") +
+             " not a setting (line " + std::to_string(first) + (bad == 1 ? "" : " first") +
+             "); ignored");
+    return true;
 }
 
 } // namespace
@@ -66,6 +131,8 @@ TPortSettings TPortSettings::Load(const QString& file) {
         Warn(where + ": cannot be read; port settings ignored");
         return settings;
     }
+    if (!ReadableSettingsText(file))
+        return settings;
     QSettings ini(file, QSettings::IniFormat);
     if (ini.status() != QSettings::NoError) {
         Warn(where + ": not a settings file; port settings ignored");

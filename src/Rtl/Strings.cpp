@@ -17,9 +17,42 @@ int IndexOfText(const QStringList& list, const QString& text) {
     return -1;
 }
 
-std::string AnsiCodePage() {
+namespace {
+
+constexpr const char* DefaultCodePage = "CP950";
+
+std::optional<std::string> CodePageVariable() {
     const char* env = std::getenv("VEMIX_CODEPAGE");
-    return env && *env ? std::string(env) : std::string("CP950");
+    if (!env || !*env)
+        return std::nullopt;
+    return std::string(env);
+}
+
+bool Converts(const std::string& to, const std::string& from) {
+    const iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(cd);
+    return true;
+}
+
+} // namespace
+
+bool KnownCodePage(const std::string& name) {
+    return !name.empty() && Converts(name, "UTF-8") && Converts("UTF-8", name);
+}
+
+std::optional<std::string> UnknownCodePage() {
+    const std::optional<std::string> name = CodePageVariable();
+    if (name && !KnownCodePage(*name))
+        return name;
+    return std::nullopt;
+}
+
+std::string AnsiCodePage() {
+    const std::optional<std::string> name = CodePageVariable();
+    // An unknown name is said once at start-up; the printer never gets text in no code page.
+    return name && KnownCodePage(*name) ? *name : std::string(DefaultCodePage);
 }
 
 namespace {
@@ -66,8 +99,12 @@ std::string ToAnsi(const QString& text) {
     std::string out;
     Converter conv(AnsiCodePage(), "UTF-8");
     QByteArray utf8 = text.toUtf8();
-    if (!conv.ok())
-        return utf8.toStdString();
+    if (!conv.ok()) {
+        // Without the code page's tables only ASCII can be printed as it is.
+        for (const char32_t c : text.toUcs4())
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
     char* in = utf8.data();
     size_t left = static_cast<size_t>(utf8.size());
     while (!conv.run(in, left, out)) {

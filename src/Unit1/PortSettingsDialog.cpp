@@ -6,6 +6,7 @@
 #include "Ports/PortRegistry.h"
 #include "Rtl/Application.h"
 #include "Rtl/Messages.h"
+#include "Unit1/ProbeWording.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,12 +15,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
 
 const QString Net = QStringLiteral("NET");
+// How much of a long value the texts show, in average characters.
+constexpr int ShownValueChars = 48;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -139,12 +143,12 @@ void TPortSettingsDialog::ShowOverride(const QString& name) {
     note->setVisible(true);
     const std::optional<std::string> used = FPorts.Settings().Override(name);
     if (!used) {
-        note->setText(Variable(name) + QStringLiteral("=") + QString::fromLocal8Bit(env->c_str()) +
+        note->setText(Variable(name) + QStringLiteral("=") + Shown(*env) +
                       QStringLiteral(" 無效，已略過；使用這裡的設定。"));
         return;
     }
-    note->setText(QStringLiteral("本次執行由 ") + Variable(name) + QStringLiteral("=") + Q(*used) +
-                  QStringLiteral(" 指定，這裡的設定在沒有此變數時才使用。"));
+    note->setText(QStringLiteral("本次執行由 ") + Variable(name) + QStringLiteral("=") +
+                  Shown(*used) + QStringLiteral(" 指定，這裡的設定在沒有此變數時才使用。"));
     // The row shows what this run uses; the stored choice stays as it is.
     if (name == Net) {
         const auto address = ParseNetAddress(*used, nullptr);
@@ -159,25 +163,7 @@ void TPortSettingsDialog::ShowOverride(const QString& name) {
 }
 
 std::optional<TNetAddress> TPortSettingsDialog::NetChoice(TNetAddressProblem& problem) const {
-    const std::string host = FNetHost->text().toStdString();
-    const std::string port = FNetPort->text().toStdString();
-    problem = apNone;
-    if (host.empty() && port.empty())
-        return std::nullopt;
-    // "host:port" typed in the host field alone is taken as it is.
-    const std::size_t colons = static_cast<std::size_t>(std::count(host.begin(), host.end(), ':'));
-    if (port.empty() && colons == 1)
-        return ParseNetAddress(host, &problem);
-    if (colons == 1) {
-        problem = apBadForm;
-        return std::nullopt;
-    }
-    if ((problem = CheckNetHost(host)) != apNone)
-        return std::nullopt;
-    if (!port.empty() && (problem = CheckNetPort(port)) != apNone)
-        return std::nullopt;
-    return TNetAddress{host,
-                       port.empty() ? DefaultNetPort : static_cast<std::uint16_t>(std::stoi(port))};
+    return ParseNetFields(FNetHost->text().toStdString(), FNetPort->text().toStdString(), problem);
 }
 
 std::string TPortSettingsDialog::Chosen(const QString& name) const {
@@ -234,27 +220,58 @@ void TPortSettingsDialog::Test(const QString& name) {
     if (name == Net) {
         const auto address = ParseNetAddress(target, nullptr);
         if (!address) {
-            FResult->setText(QStringLiteral("NET：尚未設定印表機的位址。"));
+            SetResult(QStringLiteral("NET：尚未設定印表機的位址，請在上方輸入印表機的 IP 位址"
+                                     "或主機名稱，再按一次「測試」。"));
             return;
         }
-        FResult->setText(QStringLiteral("NET (") + Q(NetAddressText(*address)) +
-                         QStringLiteral(")：連線中…"));
+        what = QStringLiteral("NET (") + Shown(NetAddressText(*address)) + QStringLiteral(")：");
+        SetResult(what + QStringLiteral("連線中…"));
         setEnabled(false);
         r = ProbeNet(*address, FPorts.Net().Lookup(), &FCancel);
         setEnabled(true);
-        what = QStringLiteral("NET (") + Q(NetAddressText(*address)) + QStringLiteral(")：");
-        what += r.Ok ? QStringLiteral("連線並中斷成功，沒有送出任何資料。")
-                     : QStringLiteral("無法連線 — ") + Q(r.Reason) + QStringLiteral("。");
+        what +=
+            r.Ok ? QStringLiteral("連線並中斷成功，沒有送出任何資料。")
+                 : QStringLiteral("無法連線 — ") + ProbeReasonText(r, true) + QStringLiteral("。");
     } else {
         r = IsSerial(name) ? ProbeSerial(name.toStdString(), target)
                            : ProbeParallel(name.toStdString(), target);
-        what = name + QStringLiteral(" (") + Q(target) + QStringLiteral(")：");
-        what += r.Ok ? QStringLiteral("開啟並關閉成功，沒有送出任何資料。")
-                     : QStringLiteral("無法開啟 — ") + Q(r.Reason) + QStringLiteral("。");
+        what = name + QStringLiteral(" (") + Shown(target) + QStringLiteral(")：");
+        what +=
+            r.Ok ? QStringLiteral("開啟並關閉成功，沒有送出任何資料。")
+                 : QStringLiteral("無法開啟 — ") + ProbeReasonText(r, false) + QStringLiteral("。");
     }
-    if (!r.Hint.empty())
-        what += QStringLiteral("\n建議：") + Q(r.Hint);
-    FResult->setText(what);
+    const bool fromVariable = FPorts.Settings().Override(name).has_value();
+    const QString hint = ProbeHintText(r, target, fromVariable,
+                                       [this](const std::string& value) { return Shown(value); });
+    if (!hint.isEmpty())
+        what += QStringLiteral("\n建議：") + hint;
+    SetResult(what);
+}
+
+QString TPortSettingsDialog::Shown(const std::string& value) const {
+    // A long path or host is shortened in its middle, so no text outgrows the screen.
+    return fontMetrics().elidedText(QString::fromStdString(value), Qt::ElideMiddle,
+                                    fontMetrics().averageCharWidth() * ShownValueChars);
+}
+
+void TPortSettingsDialog::SetResult(const QString& text) {
+    FResult->setText(text);
+    KeepOnScreen();
+}
+
+void TPortSettingsDialog::KeepOnScreen() {
+    const QScreen* on = screen();
+    if (!on)
+        return;
+    const QRect room = on->availableGeometry();
+    setMaximumSize(room.size());
+    if (width() > room.width() || height() > room.height())
+        resize(std::min(width(), room.width()), std::min(height(), room.height()));
+}
+
+void TPortSettingsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeepOnScreen();
 }
 
 void TPortSettingsDialog::accept() {

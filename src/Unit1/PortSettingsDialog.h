@@ -39,6 +39,9 @@ class TPortSettingsDialog : public QDialog {
     void accept() override;
     void done(int result) override;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void AddDeviceRow(const QString& name, const std::string& deviceRoot);
     void AddNetRow();
@@ -53,6 +56,11 @@ class TPortSettingsDialog : public QDialog {
     std::string InUse(const QString& name) const;
     // Refuses a choice that no port can use; true when it is fine.
     bool Check(const QString& name);
+    // A value as the texts show it.
+    QString Shown(const std::string& value) const;
+    void SetResult(const QString& text);
+    // Never larger than the screen's free area, whatever the texts hold.
+    void KeepOnScreen();
 
     TPortRegistry& FPorts;
     QGridLayout* FGrid;

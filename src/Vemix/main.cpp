@@ -43,5 +43,6 @@ int main(int argc, char** argv) {
     if (QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
+    ReportUnknownCodePage();
     return app.exec();
 }

@@ -27,9 +27,24 @@ TEST(AnsiCodePage, Big5BytesAndUnmappableCharacters) {
     EXPECT_EQ(ToAnsi(QString()), "");
 }
 
-TEST(AnsiCodePage, FollowsTheConfiguredCodePage) {
-    ScopedEnv env("VEMIX_CODEPAGE", "ISO-8859-1");
-    EXPECT_EQ(ToAnsi(QString::fromUtf8("\xC3\xA9\xE4\xB8\x80")), "\xE9?");
+TEST(AnsiCodePage, FollowsTheConfiguredCodePageAndFallsBackToBig5ForAnUnknownOne) {
+    {
+        ScopedEnv env("VEMIX_CODEPAGE", "ISO-8859-1");
+        EXPECT_EQ(ToAnsi(QString::fromUtf8("\xC3\xA9\xE4\xB8\x80")), "\xE9?");
+        EXPECT_EQ(UnknownCodePage(), std::nullopt);
+    }
+    // A name iconv does not know is never sent as UTF-8 (or worse, UTF-8 encoded twice).
+    for (const char* name : {"BIG-5-NOT", "UTF-9", "ISO-8859-99"}) {
+        ScopedEnv env("VEMIX_CODEPAGE", name);
+        EXPECT_EQ(UnknownCodePage(), name);
+        EXPECT_EQ(AnsiCodePage(), "CP950");
+        EXPECT_EQ(ToAnsi(QStringLiteral("一AB\n")), std::string("\xA4\x40"
+                                                                "AB\n"));
+        EXPECT_EQ(FromAnsi("\xB3\x5C"), QStringLiteral("許"));
+    }
+    ScopedEnv empty("VEMIX_CODEPAGE", "");
+    EXPECT_EQ(UnknownCodePage(), std::nullopt);
+    EXPECT_EQ(AnsiCodePage(), "CP950");
 }
 
 TEST(ShortStrings, CutAt255AndLookup) {

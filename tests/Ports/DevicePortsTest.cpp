@@ -59,14 +59,16 @@ bool Cycle(TPort& port, const std::string& bytes) {
 
 } // namespace
 
-TEST(ParallelPort, AFileIsCreatedAnewForEachCycleWithTheBytesExact) {
+TEST(ParallelPort, AFileCollectsEveryCycleAtItsEndAcrossJobs) {
     TempDir dir;
     ScopedEnv env("VEMIX_LPT2", dir.File("out.bin"));
-    { std::ofstream(dir.File("out.bin")) << "old contents, longer than the new ones"; }
     TParallelPort port("LPT2");
     const std::string bytes("\x1B\x40\x00\xFF\n", 5);
     EXPECT_TRUE(Cycle(port, bytes));
-    EXPECT_EQ(ReadFileBytes(dir.File("out.bin")), bytes);
+    EXPECT_TRUE(Cycle(port, ""));
+    port.NewJob();
+    EXPECT_TRUE(Cycle(port, "next job\n"));
+    EXPECT_EQ(ReadFileBytes(dir.File("out.bin")), bytes + "next job\n");
     EXPECT_EQ(port.Device(), dir.File("out.bin"));
 }
 

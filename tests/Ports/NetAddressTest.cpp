@@ -54,6 +54,33 @@ TEST(NetAddress, ReadsHostAndPortAndRefusesWhatCannotBeOne) {
     EXPECT_EQ(CheckNetHost("a\tb"), apSpaceInHost);
 }
 
+TEST(NetAddress, TheDialogsTwoFieldsTakeEveryFormOnceAndAPortOnlyOnce) {
+    struct Case {
+        const char* host;
+        const char* port;
+        const char* address; // as NetAddressText gives it, or nullptr
+        TNetAddressProblem problem;
+    };
+    const Case cases[] = {
+        {"[::1]:9100", "", "[::1]:9100", apNone},
+        {"[::1]", "9101", "[::1]:9101", apNone},
+        {"::1", "", "[::1]:9100", apNone},
+        {"printer:9102", "", "printer:9102", apNone},
+        {"", "", nullptr, apNone},
+        {"[::1]:9100", "9101", nullptr, apBadForm},
+        {"printer:9100", "9101", nullptr, apBadForm},
+        {"[::1]", "0", nullptr, apBadPort},
+        {"[printer]", "9100", nullptr, apBadForm},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.host) + " | " + c.port);
+        TNetAddressProblem problem = apSpaceInHost;
+        const auto address = ParseNetFields(c.host, c.port, problem);
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_EQ(address ? NetAddressText(*address) : "(none)", c.address ? c.address : "(none)");
+    }
+}
+
 TEST(NetAddress, NumericAddressesNeedNoLookup) {
     bool asked = false;
     TNameLookup lookup = [&](const std::string&, std::uint16_t, std::vector<TSockAddr>&) {

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -118,6 +119,9 @@ TEST_F(PortSettingsTest, BadValuesAndUnreadableFilesAreReportedAndIgnored) {
         EXPECT_NE(text.find("LPT1="), std::string::npos) << text;
         EXPECT_NE(text.find("NET=host:70000 ignored"), std::string::npos) << text;
         EXPECT_NE(text.find("COM9=/dev/ttyS8 ignored: no such port"), std::string::npos) << text;
+        EXPECT_NE(text.find("vemix-test.ini: 1 line is not a setting (line 7); ignored"),
+                  std::string::npos)
+            << text;
     }
     // A folder where the file should be: reported, defaults hold.
     std::filesystem::remove(file);
@@ -136,4 +140,28 @@ TEST_F(PortSettingsTest, BadValuesAndUnreadableFilesAreReportedAndIgnored) {
     Stderr err(dir_.File("err3"));
     EXPECT_EQ(TPortSettings::Load().NetAddress(), (TNetAddress{"10.1.1.1", 9100}));
     EXPECT_NE(err.Text().find("VEMIX_NET=10.1.1.1:0 ignored"), std::string::npos);
+}
+
+TEST_F(PortSettingsTest, RandomBytesOrPlainTextAreNoSettingsFile) {
+    QDir().mkpath(QString::fromStdString(dir_.Path() + "/vemix"));
+    const std::string file = dir_.Path() + "/vemix/vemix-test.ini";
+    std::vector<std::string> contents;
+    for (unsigned seed : {1u, 2u, 3u, 27u}) {
+        std::mt19937 random(seed);
+        std::string bytes(8192, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random() & 0xFF);
+        contents.push_back(bytes);
+    }
+    contents.push_back("Dear operator,\nthis is a letter, not the port settings.\n");
+    contents.push_back("COM1=/dev/ttyUSB0\n" + std::string(200, '\0'));
+    for (const std::string& bytes : contents) {
+        SCOPED_TRACE(bytes.substr(0, 16));
+        { std::ofstream(file, std::ios::binary) << bytes; }
+        Stderr err(dir_.File("err"));
+        const TPortSettings s = TPortSettings::Load();
+        for (const QString& name : TPortSettings::Names())
+            EXPECT_EQ(s.Stored(name), "") << name.toStdString();
+        EXPECT_EQ(err.Text(), "vemix: " + file + ": not a settings file; port settings ignored\n");
+    }
 }

@@ -32,7 +32,14 @@ class FormTest : public ::testing::Test {
     }
     void Mode(int index) { Click(form().RadioGroup_Command, index); }
     void Port(int index) { Click(form().RadioGroup_Port, index); }
-    std::string Lpt1() const { return ReadFileBytes(dir_.File("lpt1")); }
+    // What reached LPT1 since the last look. The file collects every job, as paper does; the
+    // test takes the paper off each time it looks.
+    std::string Lpt1() const {
+        const std::string paper = ReadFileBytes(dir_.File("lpt1"));
+        if (!paper.empty())
+            ::truncate(dir_.File("lpt1").c_str(), 0);
+        return paper;
+    }
 
     // Turns LPT1 into a FIFO whose read end the test holds, so every cycle's bytes collect.
     void Lpt1AsFifo() {

@@ -5,13 +5,18 @@
 
 #include "DeviceIo/Devices.h"
 #include "Unit1/PortSettingsDialog.h"
+#include "Unit1/ProbeWording.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
+#include <netdb.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -154,29 +159,138 @@ TEST_F(DialogTest, BadEntriesAreRefusedWhereTheyAreTypedAndNothingIsKept) {
     EXPECT_FALSE(form().Ports().Net().Address());
 }
 
-TEST_F(DialogTest, TheTestSaysWhatHappenedWithTheReasonAndAHint) {
+TEST_F(DialogTest, AnIPv6AddressIsTakenInBracketsToo) {
     auto d = Open();
-    Type(d->DeviceEdit("COM4")->lineEdit(), QString::fromStdString(dir_.File("ttyUSB9")));
-    QTest::mouseClick(d->TestButton("COM4"), Qt::LeftButton);
-    const QString missing = d->Result()->text();
-    EXPECT_TRUE(missing.contains(QStringLiteral("無法開啟 — No such file or directory")))
+    Type(d->NetHostEdit(), "[::1]:9100");
+    Ok(*d);
+    EXPECT_TRUE(rec_.Texts().isEmpty()) << rec_.Texts().join('|').toStdString();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(form().Ports().Net().Address(), (TNetAddress{"::1", 9100}));
+    EXPECT_NE(SettingsFile().find("NET=[::1]:9100"), std::string::npos) << SettingsFile();
+    // Shown again in its two fields, and taken as it is.
+    auto again = Open();
+    EXPECT_EQ(again->NetHostEdit()->text(), "::1");
+    EXPECT_EQ(again->NetPortEdit()->text(), "9100");
+    Type(again->NetHostEdit(), "[::1]");
+    Type(again->NetPortEdit(), "9101");
+    Ok(*again);
+    EXPECT_EQ(form().Ports().Net().Address(), (TNetAddress{"::1", 9101}));
+}
+
+namespace {
+
+// English words left in a text once the values put into it (names, paths) are taken out;
+// identifiers such as VEMIX_COM4 and the commands it proposes are not words.
+std::string EnglishWords(QString text, const QStringList& values) {
+    for (const QString& v : values)
+        text.remove(v);
+    for (const char* command : {"vemix-printer --input", "sudo adduser"})
+        text.remove(QString::fromUtf8(command));
+    text.remove(QRegularExpression(QStringLiteral("/[^\\s、。，：；()]*")));
+    QStringList words;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("\\b[A-Za-z]*[a-z]{3,}\\b")).globalMatch(text);
+    while (it.hasNext())
+        words << it.next().captured();
+    return words.join(' ').toStdString();
+}
+
+} // namespace
+
+TEST_F(DialogTest, TheTestSaysWhatHappenedAndWhatToDoInTheWindowsLanguage) {
+    auto d = Open();
+    auto result = [&](const QString& name) {
+        QTest::mouseClick(d->TestButton(name), Qt::LeftButton);
+        return d->Result()->text();
+    };
+    const QString missingPath = QString::fromStdString(dir_.File("ttyUSB9"));
+    Type(d->DeviceEdit("COM4")->lineEdit(), missingPath);
+    const QString missing = result("COM4");
+    EXPECT_TRUE(missing.contains(QStringLiteral("無法開啟 — 找不到這個裝置或檔案。\n建議：")))
         << missing.toStdString();
-    EXPECT_TRUE(missing.contains("VEMIX_COM4")) << missing.toStdString();
+    // A FIFO without its reader, on a port whose device this run's variable names.
+    ASSERT_EQ(::mkfifo(dir_.File("lpt1").c_str(), 0600), 0);
+    const QString fifo = result("LPT1");
+    EXPECT_TRUE(fifo.contains(QStringLiteral("沒有程式在讀取這個具名管道 (FIFO)")))
+        << fifo.toStdString();
+    EXPECT_TRUE(fifo.contains(QStringLiteral("例如 vemix-printer --input ") +
+                              QString::fromStdString(dir_.File("lpt1"))))
+        << fifo.toStdString();
 
     RefusingPort nobody;
     Type(d->NetHostEdit(), "127.0.0.1");
     Type(d->NetPortEdit(), QString::number(nobody.Port()));
-    QTest::mouseClick(d->TestButton("NET"), Qt::LeftButton);
-    EXPECT_TRUE(d->Result()->text().contains(QStringLiteral("無法連線 — connection refused")))
-        << d->Result()->text().toStdString();
+    const QString refused = result("NET");
+    EXPECT_TRUE(refused.contains(QStringLiteral("無法連線 — 印表機拒絕連線。\n建議：")))
+        << refused.toStdString();
+    form().Ports().Net().SetLookup(
+        [](const std::string&, std::uint16_t, std::vector<TSockAddr>&) { return EAI_NONAME; });
+    Type(d->NetHostEdit(), "front-desk-printer");
+    const QString unknown = result("NET");
+    EXPECT_TRUE(unknown.contains(QStringLiteral("找不到這個主機名稱。\n建議：請檢查主機名稱")))
+        << unknown.toStdString();
+
+    for (const QString& text : {missing, fifo, refused, unknown}) {
+        EXPECT_EQ(EnglishWords(text, {"front-desk-printer"}), "") << text.toStdString();
+        // Never "go to the port settings" from within them.
+        EXPECT_FALSE(text.contains(QStringLiteral("連接埠設定"))) << text.toStdString();
+    }
 
     LoopbackListener printer;
+    Type(d->NetHostEdit(), "127.0.0.1");
     Type(d->NetPortEdit(), QString::number(printer.Port()));
-    QTest::mouseClick(d->TestButton("NET"), Qt::LeftButton);
-    EXPECT_TRUE(d->Result()->text().contains(QStringLiteral("連線並中斷成功")))
+    EXPECT_TRUE(result("NET").contains(QStringLiteral("連線並中斷成功")))
         << d->Result()->text().toStdString();
     // Connected and left without a byte.
     EXPECT_EQ(printer.Connections(1), std::vector<std::string>{""});
     EXPECT_TRUE(rec_.Texts().isEmpty());
     EXPECT_TRUE(d->grab().save(QStringLiteral(VEMIX_BUILD_DIR "/PortSettings.png")));
+}
+
+TEST_F(DialogTest, APermissionHintSaysWhichGroupToJoinAndToLogInAgain) {
+    TProbeResult r;
+    r.Code = EACCES;
+    r.Kind = phOpenAdvice;
+    r.Advice = {akJoinGroup, true, "root", "dialout", "rw", "rw", "--", {}, false, ""};
+    const TShownValue same = [](const std::string& v) { return QString::fromStdString(v); };
+    const QString join = ProbeHintText(r, "/dev/ttyUSB0", false, same);
+    EXPECT_TRUE(join.contains(QStringLiteral("加入群組「dialout」"))) << join.toStdString();
+    EXPECT_TRUE(join.contains(QStringLiteral("登出再重新登入"))) << join.toStdString();
+    r.Advice.Kind = akNoGroupHelps;
+    r.Advice.GroupAccess = "-w";
+    const QString rule = ProbeHintText(r, "/dev/ttyUSB0", false, same);
+    EXPECT_TRUE(rule.contains(QStringLiteral("屬於 root:dialout，權限為擁有者 rw、群組 -w、"
+                                             "其他人 --；群組不能讀寫")))
+        << rule.toStdString();
+    EXPECT_TRUE(rule.contains(QStringLiteral("加入群組「dialout」也沒有用"))) << rule.toStdString();
+    for (const QString& text : {join, rule, ProbeReasonText(r, false)})
+        EXPECT_EQ(EnglishWords(text, {"root", "dialout"}), "") << text.toStdString();
+}
+
+TEST_F(DialogTest, LongValuesAreShortenedAndTheDialogStaysWithinTheScreen) {
+    const std::string longPath = "/tmp/" + std::string(300, 'p') + "/lp0";
+    TPortSettings stored;
+    ASSERT_TRUE(stored.SetStored("COM1", longPath));
+    ASSERT_TRUE(stored.Save());
+    ScopedEnv net("VEMIX_NET", std::string(300, 'h') + ":9100");
+    form_ = std::make_unique<TForm1>();
+    form().Ports().Net().SetLookup(
+        [](const std::string&, std::uint16_t, std::vector<TSockAddr>&) { return EAI_NONAME; });
+    auto d = Open();
+    QTest::mouseClick(d->TestButton("COM1"), Qt::LeftButton);
+    EXPECT_TRUE(d->Result()->text().contains(QStringLiteral("pp…pp")))
+        << d->Result()->text().toStdString();
+    EXPECT_TRUE(d->Result()->text().contains(QStringLiteral("路徑或其中一段名稱太長")));
+    QTest::mouseClick(d->TestButton("NET"), Qt::LeftButton);
+    EXPECT_TRUE(d->Result()->text().contains(QStringLiteral("找不到這個主機名稱")));
+    QApplication::processEvents();
+    const QRect screen = d->screen()->availableGeometry();
+    EXPECT_LE(d->width(), screen.width());
+    EXPECT_LE(d->height(), screen.height());
+    EXPECT_LE(d->minimumSizeHint().width(), screen.width());
+    // Every button can be reached: inside the dialog, which is inside the screen.
+    for (const QPushButton* button : d->findChildren<QPushButton*>())
+        EXPECT_TRUE(d->rect().contains(QRect(button->mapTo(d.get(), QPoint()), button->size())))
+            << button->objectName().toStdString();
+    EXPECT_TRUE(d->grab().save(QStringLiteral(VEMIX_BUILD_DIR "/PortSettings-long.png")));
 }
