@@ -1,6 +1,6 @@
 // The effect set's field table drives copying, loading and saving: every field it lists must
 // survive each of them, whatever part of the effect set holds it.
-#include "AAText/Effect.h"
+#include "AAParams/Effect.h"
 #include "TempDir.h"
 
 #include <QSettings>

@@ -1,6 +1,6 @@
-#include "AAText/Params.h"
+#include "AAParams/Params.h"
 
-#include "AAText/Effect.h"
+#include "AAParams/Effect.h"
 
 // ---- TNotifyClass
 

@@ -2,7 +2,7 @@
 // The effect set of the anti-aliased text renderer: opacity, blur, rotation, noise, spray,
 // outline and mirrors, with an owned shadow, gradient and texture. A change of an enabled child
 // reaches this object's owner as a change of the effect.
-#include "AAText/Params.h"
+#include "AAParams/Params.h"
 
 #include <QMetaEnum>
 #include <QString>

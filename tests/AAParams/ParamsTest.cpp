@@ -1,5 +1,5 @@
-#include "AAText/Effect.h"
-#include "AAText/ParamsControl.h"
+#include "AAParams/Effect.h"
+#include "AAParams/ParamsControl.h"
 #include "Graphics/Bitmap.h"
 #include "Rtl/Exceptions.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Parameter groups that belong to an anti-aliased control: the display settings base of the
 // label's effect group, and two groups that forward to standard properties of the control.
-#include "AAText/Params.h"
+#include "AAParams/Params.h"
 
 // The control side of TDragParam and TParentEffect: the control's own properties of these
 // names, with their own side effects. The anti-aliased graphic control implements it.

@@ -1,4 +1,4 @@
-#include "AAText/Effect.h"
+#include "AAParams/Effect.h"
 
 #include "Rtl/Exceptions.h"
 

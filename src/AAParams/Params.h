@@ -2,7 +2,7 @@
 // Parameter objects of the anti-aliased text effects. Each setter compares, stores and reports
 // the change through one callback (OnChanged) so that the owning control repaints; a shadow,
 // gradient or texture that is switched off reports only its own switching.
-#include "AAText/ParamsTypes.h"
+#include "AAParams/ParamsTypes.h"
 #include "Graphics/Colors.h"
 #include "Graphics/Picture.h"
 

@@ -1,4 +1,4 @@
-#include "AAText/ParamsControl.h"
+#include "AAParams/ParamsControl.h"
 
 // ---- TCustomParam
 
