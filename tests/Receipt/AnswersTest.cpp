@@ -1,58 +1,26 @@
-// The virtual printer's answers: held against the program's own status decoder for every
-// state, the ESC/POS commands a receipt is made of, and the printer as a peer on its ports.
+// The printer's answers: every condition answered and read back gives its facts, and the
+// program's own status decoder agrees; the answers' bytes, the silent printer, the automatic
+// status and the identity blocks.
 #include "Commands/PrinterStatus.h"
-#include "Decoder.h"
-#include "Service.h"
+#include "PrinterBench.h"
 
-#include <QProcess>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// A decoder in EPSON mode whose paper and answers the test reads.
-struct Bench {
-    Lines paper;
-    std::string replies;
-    TextCodec codec{"CP950"};
-    Paper roll{[this](const std::string& l) { paper.push_back(l); }};
-    Decoder decoder{CommandSet::Epson, codec, roll};
-    explicit Bench(const PrinterState& state = {}) {
-        decoder.SetOnReply([this](const std::string& b) { replies += b; });
-        decoder.SetState(state);
-    }
-    std::string Ask(const std::string& bytes) {
-        replies.clear();
-        decoder.Feed(bytes);
-        return replies;
-    }
-};
-
-// Bytes of a literal, NULs included.
-template <std::size_t N> std::string S(const char (&text)[N]) {
-    return std::string(text, N - 1);
-}
 
 std::string Dle(int n) {
     return std::string{0x10, 0x04, static_cast<char>(n)};
 }
 
-std::vector<PrinterState> EveryState() {
-    std::vector<PrinterState> states;
-    for (const auto paper : {PrinterState::PaperLevel::Ok, PrinterState::PaperLevel::NearEnd,
-                             PrinterState::PaperLevel::Out})
+std::vector<TPrinterState> EveryState() {
+    std::vector<TPrinterState> states;
+    for (const auto paper : {TPaperLevel::Ok, TPaperLevel::NearEnd, TPaperLevel::Out})
         for (int bits = 0; bits < 8; ++bits) {
-            PrinterState s;
-            s.paper = paper;
-            s.coverOpen = bits & 1;
-            s.drawerOpen = bits & 2;
-            s.offline = bits & 4;
+            TPrinterState s;
+            s.Paper = paper;
+            s.CoverOpen = bits & 1;
+            s.DrawerOpen = bits & 2;
+            s.Offline = bits & 4;
             states.push_back(s);
         }
     return states;
@@ -64,65 +32,55 @@ bool Says(const QStringList& lines, const char* fact) {
 
 } // namespace
 
-TEST(VirtualPrinterStatus, EveryStateReadsBackThroughTheProgramsDecoder) {
-    for (const PrinterState& s : EveryState()) {
+TEST(PrinterAnswers, EveryStateAnsweredReadsBackAsItsFacts) {
+    for (const TPrinterState& s : EveryState()) {
         SCOPED_TRACE(::testing::Message()
-                     << "paper " << int(s.paper) << " cover " << s.coverOpen << " drawer "
-                     << s.drawerOpen << " offline " << s.offline);
-        Bench bench(s);
-        QStringList facts;
+                     << "paper " << int(s.Paper) << " cover " << s.CoverOpen << " drawer "
+                     << s.DrawerOpen << " offline " << s.Offline);
+        const TStatusFacts want = FactsOf(s);
+        TPrinterBench bench(csEPSON, s);
+        TStatusFacts facts;
+        QStringList lines;
         for (int n = 1; n <= 4; ++n) {
             const std::string answer = bench.Ask(Dle(n));
             ASSERT_EQ(answer.size(), 1u);
-            const QStringList lines = DecodeStatusByte({static_cast<TStatusRequest>(n), answer});
-            ASSERT_TRUE(StatusByteRecognised(static_cast<std::uint8_t>(answer[0])));
-            facts << lines;
+            const auto request = static_cast<TStatusRequest>(n);
+            ASSERT_TRUE(ReadRealTimeStatus(request, static_cast<std::uint8_t>(answer[0]), facts));
+            lines << DecodeStatusByte({request, answer});
         }
-        const bool out = s.paper == PrinterState::PaperLevel::Out;
-        const bool low = s.paper != PrinterState::PaperLevel::Ok;
-        EXPECT_TRUE(Says(facts, s.drawerOpen ? "錢箱接腳 3：高電位" : "錢箱接腳 3：低電位"));
-        EXPECT_TRUE(
-            Says(facts, s.offline || s.coverOpen || out ? "連線狀態：離線" : "連線狀態：上線"));
-        EXPECT_TRUE(Says(facts, s.coverOpen ? "上蓋：開啟" : "上蓋：關閉"));
-        EXPECT_TRUE(Says(facts, out ? "因缺紙停止列印：是" : "因缺紙停止列印：否"));
-        EXPECT_TRUE(Says(facts, low ? "紙捲將盡：是" : "紙捲將盡：否"));
-        EXPECT_TRUE(Says(facts, out ? "紙捲用完：是" : "紙捲用完：否"));
-        EXPECT_TRUE(Says(facts, "機構錯誤：無"));
-        EXPECT_TRUE(Says(facts, "進紙鍵：放開"));
+        EXPECT_EQ(facts, want);
+        // The automatic status and the sensors carry a part of the facts: read over the
+        // complete ones they change nothing.
+        TStatusFacts again = facts;
+        EXPECT_TRUE(ReadAutoStatus(bench.Ask("\x1d\x61\x01"), again));
+        EXPECT_TRUE(ReadPaperSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x01").at(0)), again));
+        EXPECT_TRUE(ReadPaperSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr1").at(0)), again));
+        EXPECT_TRUE(ReadDrawerSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x02").at(0)), again));
+        EXPECT_EQ(again, want);
+        // The window's decoder, written apart from the facts, says the same.
+        EXPECT_TRUE(Says(lines, s.DrawerOpen ? "錢箱接腳 3：高電位" : "錢箱接腳 3：低電位"));
+        EXPECT_TRUE(Says(lines, s.IsOffline() ? "連線狀態：離線" : "連線狀態：上線"));
+        EXPECT_TRUE(Says(lines, s.CoverOpen ? "上蓋：開啟" : "上蓋：關閉"));
+        EXPECT_TRUE(Says(lines, want.PaperOut ? "紙捲用完：是" : "紙捲用完：否"));
+        EXPECT_TRUE(Says(lines, want.PaperNearEnd ? "紙捲將盡：是" : "紙捲將盡：否"));
+        EXPECT_TRUE(Says(lines, "機構錯誤：無"));
         // Each request shows on the paper.
-        EXPECT_EQ(bench.paper, (Lines{"[status request 1]", "[status request 2]",
-                                      "[status request 3]", "[status request 4]"}));
-
-        // The automatic status: the same facts in its own layout.
-        const std::string status = bench.Ask("\x1d\x61\x01");
-        ASSERT_EQ(status.size(), 4u);
-        const auto b = [&status](int i) { return static_cast<std::uint8_t>(status[i]); };
-        EXPECT_EQ(b(0) & 0x93, 0x10);
-        for (int i = 1; i < 4; ++i)
-            EXPECT_EQ(b(i) & 0x90, 0) << i;
-        EXPECT_EQ(b(3), 0);
-        EXPECT_EQ(bool(b(0) & 0x04), s.drawerOpen);
-        EXPECT_EQ(bool(b(0) & 0x08), s.offline || s.coverOpen || out);
-        EXPECT_EQ(bool(b(0) & 0x20), s.coverOpen);
-        EXPECT_EQ(b(2) & 0x03, low ? 0x03 : 0);
-        EXPECT_EQ(b(2) & 0x0C, out ? 0x0C : 0);
-        // GS r: the paper sensor and the drawer.
-        EXPECT_EQ(bench.Ask("\x1dr\x01"), std::string(1, static_cast<char>(b(2))));
-        EXPECT_EQ(bench.Ask("\x1dr1"), std::string(1, static_cast<char>(b(2))));
-        EXPECT_EQ(bench.Ask("\x1dr\x02"), std::string(1, s.drawerOpen ? '\x01' : '\x00'));
+        EXPECT_EQ(Lines(bench.paper.begin(), bench.paper.begin() + 4),
+                  (Lines{"[status request 1]", "[status request 2]", "[status request 3]",
+                         "[status request 4]"}));
     }
 }
 
-TEST(VirtualPrinterStatus, TypicalAnswersAndASilentPrinter) {
-    PrinterState out;
-    out.paper = PrinterState::PaperLevel::Out;
-    Bench empty(out);
+TEST(PrinterAnswers, TypicalAnswersAndASilentPrinter) {
+    TPrinterState out;
+    out.Paper = TPaperLevel::Out;
+    TPrinterBench empty(csEPSON, out);
     EXPECT_EQ(empty.Ask(Dle(1) + Dle(2) + Dle(3) + Dle(4)), "\x1A\x32\x12\x7E");
-    Bench healthy;
+    TPrinterBench healthy;
     EXPECT_EQ(healthy.Ask(Dle(1) + Dle(2) + Dle(3) + Dle(4)), "\x12\x12\x12\x12");
-    PrinterState quiet;
-    quiet.silent = true;
-    Bench silent(quiet);
+    TPrinterState quiet;
+    quiet.Silent = true;
+    TPrinterBench silent(csEPSON, quiet);
     EXPECT_EQ(silent.Ask(Dle(1) + "\x1d\x61\x01\x1dr\x01\x1dI\x42"), "");
     EXPECT_EQ(silent.paper[0], "[status request 1]");
     // A request for an n the printer does not know is shown, not answered.
@@ -130,29 +88,29 @@ TEST(VirtualPrinterStatus, TypicalAnswersAndASilentPrinter) {
     EXPECT_EQ(healthy.paper.back(), "[unknown 10 04 07]");
 }
 
-TEST(VirtualPrinterStatus, AutomaticStatusFollowsTheStateAndSurvivesInit) {
-    Bench bench;
+TEST(PrinterAnswers, AutomaticStatusFollowsTheStateAndSurvivesInit) {
+    TPrinterBench bench;
     EXPECT_EQ(bench.Ask("\x1d\x61\xff"), S("\x10\x00\x00\x00"));
-    EXPECT_TRUE(bench.decoder.AutoStatusOn());
-    PrinterState s;
-    s.coverOpen = true;
+    EXPECT_TRUE(bench.printer.AutoStatusOn());
+    TPrinterState s;
+    s.CoverOpen = true;
     bench.replies.clear();
-    bench.decoder.SetState(s);
+    bench.printer.SetState(s);
     EXPECT_EQ(bench.replies, S("\x38\x00\x00\x00"));
     bench.replies.clear();
-    bench.decoder.SetState(s); // no change, nothing sent
+    bench.printer.SetState(s); // no change, nothing sent
     EXPECT_EQ(bench.replies, "");
     // ESC @ keeps the state.
     EXPECT_EQ(bench.Ask("\x1b@" + Dle(2)), "\x56");
     EXPECT_EQ(bench.Ask(S("\x1d\x61\x00")), "");
-    EXPECT_FALSE(bench.decoder.AutoStatusOn());
+    EXPECT_FALSE(bench.printer.AutoStatusOn());
     bench.replies.clear();
-    bench.decoder.SetState({});
+    bench.printer.SetState({});
     EXPECT_EQ(bench.replies, "");
 }
 
-TEST(VirtualPrinterStatus, IdentityBlocks) {
-    Bench bench;
+TEST(PrinterAnswers, IdentityBlocks) {
+    TPrinterBench bench;
     for (int n = 1; n <= 3; ++n)
         EXPECT_EQ(bench.Ask(std::string{0x1d, 'I', static_cast<char>(n)}).size(), 1u) << n;
     for (int n = 0x41; n <= 0x45; ++n) {
@@ -165,8 +123,8 @@ TEST(VirtualPrinterStatus, IdentityBlocks) {
     EXPECT_EQ(bench.Ask("\x1dI\x42"), S("\x5fVEMIX\0"));
 }
 
-TEST(VirtualPrinterDecoder, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
-    Bench bench;
+TEST(TerminalView, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
+    TPrinterBench bench;
     // A raster image whose data looks like commands and text: none of it may print.
     const std::string image = S("\x1dv0\x00\x02\x00\x03\x00") + S("\x1b@\n\x0c\x1dV");
     const std::string qr = S("\x1d(k\x1f\x00\x31\x50\x30") + std::string(28, 'Q');
@@ -217,32 +175,10 @@ TEST(VirtualPrinterDecoder, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
     EXPECT_EQ(bench.paper, expected);
 
     // Byte by byte reads the same.
-    Bench slow;
+    TPrinterBench slow;
     for (const char c : receipt)
-        slow.decoder.Feed(&c, 1);
+        slow.printer.Feed(&c, 1);
     EXPECT_EQ(slow.paper, expected);
     EXPECT_EQ(slow.replies, std::string(1, '\0'));
 }
 
-TEST(VirtualPrinterOptions, StateOptions) {
-    std::vector<std::string> args = {"vemix-printer", "--paper", "near-end",  "--cover", "open",
-                                     "--drawer",      "open",    "--offline", "--silent"};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    std::string error;
-    const auto o = ParseOptions(static_cast<int>(argv.size()), argv.data(), error);
-    ASSERT_TRUE(o) << error;
-    EXPECT_EQ(o->state.paper, PrinterState::PaperLevel::NearEnd);
-    EXPECT_TRUE(o->state.coverOpen && o->state.drawerOpen && o->state.offline && o->state.silent);
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"p", "--paper", "low"},
-                                                {"p", "--cover", "ajar"},
-                                                {"p", "--drawer"}}) {
-        std::vector<std::string> copy = bad;
-        std::vector<char*> v;
-        for (std::string& a : copy)
-            v.push_back(a.data());
-        EXPECT_FALSE(ParseOptions(static_cast<int>(v.size()), v.data(), error)) << bad[1];
-        EXPECT_FALSE(error.empty());
-    }
-}

@@ -1,13 +1,10 @@
-#include "Decoder.h"
-#include "RollImage.h"
-#include "Service.h"
+// The printer's paper as the terminal shows it: rows, markers, the trace, for every set.
+#include "PrinterBench.h"
 
 #include <gtest/gtest.h>
 #include <random>
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 std::string Row(const std::string& text, int columns) {
     return "|" + text + std::string(static_cast<std::size_t>(32 - columns), ' ') + "|";
@@ -17,22 +14,19 @@ std::string Row(const std::string& ascii) {
 }
 
 // Decodes bytes fed in chunks of the given sizes (cycled; 0 means whole).
-Lines Print(const std::string& bytes, CommandSet set = CommandSet::Epson,
+Lines Print(const std::string& bytes, TCommandSet set = csEPSON,
             std::vector<std::size_t> chunks = {0}, bool trace = false, bool finish = false) {
-    Lines out;
-    TextCodec codec("CP950");
-    Paper paper([&](const std::string& l) { out.push_back(l); }, trace);
-    Decoder decoder(set, codec, paper);
+    TPrinterBench bench(set, {}, trace);
     std::size_t pos = 0, k = 0;
     while (pos < bytes.size()) {
         std::size_t n = chunks[k++ % chunks.size()];
         n = n == 0 ? bytes.size() - pos : std::min(n, bytes.size() - pos);
-        decoder.Feed(bytes.data() + pos, n);
+        bench.printer.Feed(bytes.data() + pos, n);
         pos += n;
     }
     if (finish)
-        decoder.Finish();
-    return out;
+        bench.printer.Finish();
+    return bench.paper;
 }
 
 struct Case {
@@ -40,15 +34,15 @@ struct Case {
     Lines paper;
 };
 
-void Expect(CommandSet set, const std::vector<Case>& cases) {
+void Expect(TCommandSet set, const std::vector<Case>& cases) {
     for (const Case& c : cases)
         EXPECT_EQ(Print(c.bytes, set), c.paper) << "bytes of length " << c.bytes.size();
 }
 
 } // namespace
 
-TEST(VirtualPrinterDecoder, EpsonCommandsAndArguments) {
-    Expect(CommandSet::Epson,
+TEST(TerminalView, EpsonCommandsAndArguments) {
+    Expect(csEPSON,
            {
                {"\n", {Row("")}},
                {"Hello\n", {Row("Hello")}},
@@ -73,9 +67,9 @@ TEST(VirtualPrinterDecoder, EpsonCommandsAndArguments) {
                {"\x1dV0", {"[cut full]"}},
                {"\x1dV\x42\x05", {"[cut partial, feed 5]"}},
                {"\x1dV\x09", {"[unknown 1D 56 09]"}},
-               {std::string("\x1b \x00", 3), {"[font 7x9]"}},
-               {"\x1b \x01", {"[font 9x9]"}},
-               {"\x1b \x02", {"[font 16x9]"}},
+               {std::string("\x1b \x00", 3), {"[right-side spacing 0]"}},
+               {"\x1b \x01", {"[right-side spacing 1]"}},
+               {"\x1b \x02", {"[right-side spacing 2]"}},
                {"\x1b@", {"[init]"}},
                {"ab\x1b@\n", {"[init, discarded \"ab\"]", Row("")}},
                {"\x1b"
@@ -92,8 +86,8 @@ TEST(VirtualPrinterDecoder, EpsonCommandsAndArguments) {
            });
 }
 
-TEST(VirtualPrinterDecoder, StartAndTp3688Commands) {
-    Expect(CommandSet::Start, {
+TEST(TerminalView, StartAndTp3688Commands) {
+    Expect(csSTART, {
                                   {"\x07", {"[drawer pulse]"}},
                                   {"\x1b"
                                    "a\x05",
@@ -102,26 +96,26 @@ TEST(VirtualPrinterDecoder, StartAndTp3688Commands) {
                                    "C\x01",
                                    {"[cut n=1]"}},
                                   {"\n\x0c", {Row(""), "[page end]"}},
-                                  {"\x1b \x02", {"[font 16x9]"}},
+                                  {"\x1b \x02", {"[right-side spacing 2]"}},
                                   // EPSON's feed and cut mean nothing to this printer.
                                   {"\x1b"
                                    "d\x03",
                                    {"[unknown 1B 64]", "[unknown 03]"}},
                                   {"\x1dV\x01", {"[unknown 1D 56]", "[unknown 01]"}},
                               });
-    Expect(CommandSet::Tp3688, {
+    Expect(csTP3688, {
                                    {"\x1b\x1bLR\x01", {"[feed 1 line]"}},
                                    {"\x1b\x1bLB\x0a", {"[feed 10 lines]"}},
                                    {"\x1b\x1b"
                                     "C\x01",
                                     {"[cut n=1]"}},
-                                   {"\x1b \x01", {"[font 9x9]"}},
+                                   {"\x1b \x01", {"[right-side spacing 1]"}},
                                    {"\x1b\x1bLX", {"[unknown 1B 1B 4C 58]"}},
                                    // A control byte is never swallowed by the unknown command.
                                    {"\x1b\x1b\n", {"[unknown 1B 1B]", Row("")}},
                                    {"\x07", {"[unknown 07]"}},
                                });
-    Expect(CommandSet::Epson,
+    Expect(csEPSON,
            {
                {"\x07", {"[unknown 07]"}},
                {"\x1b"
@@ -132,7 +126,7 @@ TEST(VirtualPrinterDecoder, StartAndTp3688Commands) {
            });
 }
 
-TEST(VirtualPrinterDecoder, UnknownBytesAreShownAndDecodingRecovers) {
+TEST(TerminalView, UnknownBytesAreShownAndDecodingRecovers) {
     // A printable byte after ESC belongs to the unknown command, the text after it prints.
     EXPECT_EQ(Print("ab\x1bzcd\x01\x1f"
                     "ef\n"),
@@ -143,14 +137,14 @@ TEST(VirtualPrinterDecoder, UnknownBytesAreShownAndDecodingRecovers) {
     EXPECT_EQ(Print(std::string("\x00x\n", 3)), (Lines{"[unknown 00]", Row("x")}));
 }
 
-TEST(VirtualPrinterDecoder, Big5PairsAcrossReadsAndBrokenBytes) {
+TEST(TerminalView, Big5PairsAcrossReadsAndBrokenBytes) {
     // 許 is B3 5C: its trail byte is a backslash in ASCII and must not split the pair.
     const std::string text = "\xb3\x5c\xa5\x5c\xbb\x5c\n"; // 許功蓋
     for (std::vector<std::size_t> chunks :
          {std::vector<std::size_t>{0}, {1}, {2}, {3}, {1, 2}, {5, 1}})
-        EXPECT_EQ(Print(text, CommandSet::Epson, chunks), (Lines{Row("許功蓋", 6)}));
+        EXPECT_EQ(Print(text, csEPSON, chunks), (Lines{Row("許功蓋", 6)}));
     // A lone lead byte before LF is shown in hex; the next line decodes normally.
-    EXPECT_EQ(Print("a\xb3\n\xa4\x40\n", CommandSet::Epson, {1}),
+    EXPECT_EQ(Print("a\xb3\n\xa4\x40\n", csEPSON, {1}),
               (Lines{"|a\u27E8B3\u27E9" + std::string(30, ' ') + "|", Row("一", 2)}));
     // A lead byte cut off by a command: the byte is shown, the command acts.
     EXPECT_EQ(Print("\xb3\x1b"
@@ -167,7 +161,7 @@ TEST(VirtualPrinterDecoder, Big5PairsAcrossReadsAndBrokenBytes) {
                          5)}));
 }
 
-TEST(VirtualPrinterDecoder, ByteByByteEqualsWhole) {
+TEST(TerminalView, ByteByByteEqualsWhole) {
     std::string stream = "\x1b@\x1b \x01------Kavrilon\xaa\xd1\xa5\xf7\xa6\xb3\xad\xad\xa4\xbd"
                          "\xa5\x71------\n\xb3\x5c\n\x1b"
                          "d\x0a\x1bzq\xb3\n\x1bp02d\x1dV\x01"
@@ -177,7 +171,7 @@ TEST(VirtualPrinterDecoder, ByteByByteEqualsWhole) {
                          "a1\xa4\x40\x1b"
                          "a0\n\x1b"
                          "d";
-    for (CommandSet set : {CommandSet::Epson, CommandSet::Start, CommandSet::Tp3688}) {
+    for (TCommandSet set : {csEPSON, csSTART, csTP3688}) {
         const Lines whole = Print(stream, set, {0}, true, true);
         EXPECT_GT(whole.size(), 20u);
         EXPECT_EQ(Print(stream, set, {1}, true, true), whole);
@@ -197,7 +191,7 @@ TEST(VirtualPrinterDecoder, ByteByByteEqualsWhole) {
         for (int i = 0; i < 400; ++i)
             noise.push_back(rng() % 3 ? alphabet[rng() % alphabet.size()]
                                       : static_cast<char>(rng() % 256));
-        for (CommandSet set : {CommandSet::Epson, CommandSet::Start, CommandSet::Tp3688}) {
+        for (TCommandSet set : {csEPSON, csSTART, csTP3688}) {
             const Lines whole = Print(noise, set, {0}, true, true);
             EXPECT_EQ(Print(noise, set, {1}, true, true), whole);
             // The trace accounts for every byte once, in order: nothing is dropped.
@@ -214,13 +208,13 @@ TEST(VirtualPrinterDecoder, ByteByByteEqualsWhole) {
             EXPECT_EQ(whole.back(), "[end]");
         }
     }
-    const Lines epson = Print(stream, CommandSet::Epson, {0}, false, true);
+    const Lines epson = Print(stream, csEPSON, {0}, false, true);
     EXPECT_EQ(epson[2], Row("------Kavrilon股份有限公司------", 32));
     EXPECT_EQ(epson.back(), "[end]");
     EXPECT_EQ(epson[epson.size() - 2], "[incomplete 1B 64]");
 }
 
-TEST(VirtualPrinterDecoder, FlagsLinesWiderThanTheRoll) {
+TEST(TerminalView, FlagsLinesWiderThanTheRoll) {
     std::string sixteen, fifteen;
     for (int i = 0; i < 16; ++i)
         sixteen += "\xa4\x40"; // 一
@@ -240,96 +234,14 @@ TEST(VirtualPrinterDecoder, FlagsLinesWiderThanTheRoll) {
               (Lines{"|日期:2024/05/06 07:08:09 #12345678| [too wide: 34 columns]"}));
 }
 
-TEST(VirtualPrinterDecoder, TraceAndEndOfInput) {
+TEST(TerminalView, TraceAndEndOfInput) {
     EXPECT_EQ(Print("Hi\n\x1b"
                     "d\x03\xb3",
-                    CommandSet::Epson, {1}, true, true),
+                    csEPSON, {1}, true, true),
               (Lines{"# 000000  48 69  text \"Hi\"", "# 000002  0A  line feed", Row("Hi"),
                      "# 000003  1B 64 03  feed 3 lines", "[feed 3 lines]",
                      "# 000006  B3  text \"\u27E8B3\u27E9\"", "[unprinted \"\u27E8B3\u27E9\"]",
                      "[end]"}));
-    EXPECT_EQ(Print("\x1dV", CommandSet::Epson, {0}, false, true),
+    EXPECT_EQ(Print("\x1dV", csEPSON, {0}, false, true),
               (Lines{"[incomplete 1D 56]", "[end]"}));
-}
-
-TEST(VirtualPrinterRoll, DrawsTextAndMarksTheOverflow) {
-    TextCodec codec("CP950");
-    Paper paper([](const std::string&) {});
-    Decoder decoder(CommandSet::Epson, codec, paper);
-    decoder.Feed("\xb3\x5c\n" + std::string(35, '8') + "\n\x1dV\x01");
-    const QImage image = RenderRoll(paper);
-    // 35 columns of 12 pixels between two margins of 16.
-    ASSERT_EQ(image.width(), 2 * 16 + 35 * 12);
-    auto darkIn = [&](QRect r) {
-        int dark = 0;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x)
-                dark += qGray(image.pixel(x, y)) < 100;
-        return dark;
-    };
-    EXPECT_GT(darkIn(QRect(16, 16, 24, 30)), 20) << "許 drawn in the first two columns";
-    EXPECT_EQ(darkIn(QRect(16 + 24, 16, 32 * 12 - 24, 30)), 0) << "nothing after it";
-    // Columns 33 to 35 of the second line sit on red; column 32 does not.
-    EXPECT_EQ(image.pixel(16 + 32 * 12 + 1, 16 + 30 + 1), qRgb(255, 200, 200));
-    EXPECT_EQ(image.pixel(16 + 31 * 12 + 1, 16 + 30 + 1), qRgb(255, 255, 255));
-    EXPECT_GT(darkIn(QRect(16 + 32 * 12, 16 + 30, 36, 30)), 20);
-}
-
-TEST(VirtualPrinterOptions, ParseAndRefuse) {
-    auto parse = [](std::vector<const char*> args, std::string& error) {
-        args.insert(args.begin(), "vemix-printer");
-        return ParseOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), error);
-    };
-    std::string error;
-    auto o = parse({}, error);
-    ASSERT_TRUE(o);
-    EXPECT_EQ(o->mode, "EPSON");
-    EXPECT_TRUE(o->input.empty());
-    o = parse({"--mode", "tp-3688", "--input", "/tmp/x", "--follow", "--trace", "--png", "r.png",
-               "--codepage", "UTF-8"},
-              error);
-    ASSERT_TRUE(o);
-    EXPECT_EQ(o->input, "/tmp/x");
-    EXPECT_TRUE(o->follow && o->trace);
-    EXPECT_EQ(o->png, "r.png");
-    EXPECT_EQ(o->codePage, "UTF-8");
-    for (std::vector<const char*> bad : {std::vector<const char*>{"--mode", "IBM"},
-                                         {"--input", "a", "--link", "b"},
-                                         {"--follow"},
-                                         {"--png"},
-                                         {"--bogus"}}) {
-        EXPECT_FALSE(parse(bad, error));
-        EXPECT_FALSE(error.empty()) << bad[0];
-    }
-}
-
-TEST(VirtualPrinterDecoder, EveryCommandOfEverySetReadsBackAsItsWord) {
-    const std::string text = "AB";
-    for (CommandSet set : {CommandSet::Epson, CommandSet::Start, CommandSet::Tp3688}) {
-        int supported = 0;
-        for (int w = 0; w < CommandWordCount; ++w) {
-            const auto word = static_cast<TCommandWord>(w);
-            const TCommandCode& code = CommandCode(TableSet(set), word);
-            if (!code.Supported)
-                continue;
-            ++supported;
-            SCOPED_TRACE(std::string(CommandSetName(set)) + " " + CommandWordName(word));
-            // Counts 0, 3 and 255 all keep the word; a print line carries its text.
-            for (int count : {0, 3, 255}) {
-                const std::string bytes = EncodeCommand(code, count, word == cwPrint ? text : "");
-                std::vector<TCommandWord> read;
-                Lines out;
-                TextCodec codec("CP950");
-                Paper paper([&](const std::string& l) { out.push_back(l); });
-                Decoder decoder(set, codec, paper);
-                decoder.SetOnCommand([&](TCommandWord got) { read.push_back(got); });
-                decoder.Feed(bytes);
-                EXPECT_EQ(read, std::vector<TCommandWord>{word});
-                for (const std::string& line : out)
-                    EXPECT_EQ(line.rfind("[unknown", 0), std::string::npos) << line;
-            }
-        }
-        // Every set has at least the line feed, the feed of n lines, the cut and the font.
-        EXPECT_GE(supported, 4);
-    }
 }
