@@ -144,10 +144,11 @@ bool TParser::TextRun(qsizetype from, qsizetype end, bool quoted, qsizetype& nex
 bool TParser::Escape(qsizetype& i, qsizetype end) {
     const qsizetype at = i;
     const QChar kind = i + 1 < end ? FText[i + 1] : QChar();
-    static const char* const simple = "n\nr\rt\t\\\\\"\"0";
-    for (const char* p = simple; *p; p += 2)
-        if (kind == QLatin1Char(p[0])) {
-            FBytes.push_back(p[0] == '0' ? '\0' : p[1]);
+    static const char simple[][2] = {{'n', '\n'}, {'r', '\r'}, {'t', '\t'},
+                                     {'\\', '\\'}, {'"', '"'}, {'0', '\0'}};
+    for (const auto& [letter, byte] : simple)
+        if (kind == QLatin1Char(letter)) {
+            FBytes.push_back(byte);
             i += 2;
             return true;
         }

@@ -44,15 +44,26 @@ std::vector<TGlyph> DecodeGlyphs(const TCodePage& codePage, std::string_view byt
     using TRead = TCodePage::TRead;
     std::vector<TGlyph> glyphs;
     glyphs.reserve(bytes.size());
+    const bool unicode = codePage.Unicode();
     for (std::size_t i = 0; i < bytes.size();) {
-        const TCodePage::TCharRead read = codePage.ReadChar(bytes.substr(i));
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const TCodePage::TCharRead& single = codePage.ByteRead(b);
+        // Most text is one byte a character.
+        if (single.Result == TRead::Char && single.Count == 1 && single.Code < 0x7F &&
+            single.Code >= 0x20) {
+            glyphs.push_back(TGlyph{single.Code, 1, true});
+            ++i;
+            continue;
+        }
+        const TCodePage::TCharRead read =
+            single.Result == TRead::Incomplete ? codePage.ReadChar(bytes.substr(i)) : single;
         if (read.Result == TRead::Incomplete) {
             for (; i < bytes.size(); ++i)
                 glyphs.push_back(Invalid(static_cast<unsigned char>(bytes[i])));
             break;
         }
         if (read.Result == TRead::Char && read.Count == 1 && Printable(read.Code)) {
-            const int columns = codePage.Unicode() ? UnicodeColumns(read.Code)
+            const int columns = unicode ? UnicodeColumns(read.Code)
                                                    : std::min<int>(read.Length, 2);
             glyphs.push_back(TGlyph{read.Code, static_cast<std::uint8_t>(columns), true});
             i += read.Length;
@@ -66,6 +77,10 @@ std::vector<TGlyph> DecodeGlyphs(const TCodePage& codePage, std::string_view byt
 }
 
 void AppendUtf8(std::string& out, const TGlyph& glyph) {
+    if (glyph.Valid && glyph.Code < 0x80) {
+        out.push_back(static_cast<char>(glyph.Code));
+        return;
+    }
     if (glyph.Valid) {
         PutUtf8(out, glyph.Code);
         return;

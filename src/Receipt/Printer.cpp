@@ -25,11 +25,11 @@ void TPrinter::Execute(const TCommand& command, std::uint64_t offset, std::strin
 }
 
 void TPrinter::Answer(const TCommand& command) {
-    const TStatusFacts facts = FactsOf(FState);
     if (const auto* status = std::get_if<Cmd::RealTimeStatus>(&command)) {
-        Reply(std::string(
-            1, static_cast<char>(RealTimeStatusByte(static_cast<TStatusRequest>(status->N), facts))));
+        const auto request = static_cast<TStatusRequest>(status->N);
+        Reply(std::string(1, static_cast<char>(RealTimeStatusByte(request, FactsOf(FState)))));
     } else if (const auto* sensor = std::get_if<Cmd::SensorStatus>(&command)) {
+        const TStatusFacts facts = FactsOf(FState);
         const std::uint8_t b = sensor->Paper() ? PaperSensorByte(facts) : DrawerSensorByte(facts);
         Reply(std::string(1, static_cast<char>(b)));
     } else if (const auto* identity = std::get_if<Cmd::Identity>(&command)) {

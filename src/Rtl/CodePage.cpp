@@ -110,8 +110,18 @@ TCodePage::TCharRead TCodePage::Convert(std::string_view bytes) const {
 TCodePage::TCharRead TCodePage::ReadChar(std::string_view bytes) const {
     if (bytes.empty())
         return {TRead::Incomplete, 0, 0, 0};
-    TCharRead read = FSingle[static_cast<unsigned char>(bytes[0])];
-    for (std::size_t n = 2; read.Result == TRead::Incomplete && n <= MaxCharBytes; ++n) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    TCharRead read = FSingle[lead];
+    if (read.Result != TRead::Incomplete || bytes.size() < 2)
+        return read;
+    auto& pairs = FPairs[lead];
+    if (!pairs)
+        pairs = std::make_unique<std::array<TCharRead, 256>>();
+    TCharRead& pair = (*pairs)[static_cast<unsigned char>(bytes[1])];
+    if (pair.Length == 0)
+        pair = Convert(bytes.substr(0, 2));
+    read = pair;
+    for (std::size_t n = 3; read.Result == TRead::Incomplete && n <= MaxCharBytes; ++n) {
         if (bytes.size() < n)
             return read;
         read = Convert(bytes.substr(0, n));

@@ -2,7 +2,9 @@
 // A code page both ways through iconv: one conversion descriptor per direction, opened once and
 // reset before each conversion. Not for two threads at once (a descriptor keeps state).
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <iconv.h>
 #include <string>
 #include <string_view>
@@ -37,6 +39,8 @@ class TCodePage {
     // The character at the start of bytes, the shortest run of at most four bytes that converts
     // as a whole. Incomplete: bytes end inside one (the next bytes may finish it).
     TCharRead ReadChar(std::string_view bytes) const;
+    // What byte b alone reads as (Incomplete: it leads a longer character).
+    const TCharRead& ByteRead(unsigned char b) const { return FSingle[b]; }
 
   private:
     TCharRead Convert(std::string_view bytes) const;
@@ -45,6 +49,8 @@ class TCodePage {
     bool FUnicode = false;
     iconv_t FTo;   // UTF-8 to the code page
     iconv_t FFrom; // the code page to UTF-8
-    // What each byte alone converts to, found once: most text is single bytes.
+    // What each byte alone converts to, found once: most text is single bytes. Pairs after a
+    // lead byte are found when first met and kept (Length 0: not met yet).
     TCharRead FSingle[256];
+    mutable std::unique_ptr<std::array<TCharRead, 256>> FPairs[256];
 };
