@@ -9,13 +9,19 @@
 namespace {
 
 std::string Receipt(const TCodePage& big5) {
-    std::string r = std::string("\x1b@\x1b" "a1\x1b" "E\x01", 8);
+    std::string r = std::string("\x1b@\x1b"
+                                "a1\x1b"
+                                "E\x01",
+                                8);
     r += big5.Encode(QStringLiteral("Kavrilon股份有限公司")) + "\n";
     r += big5.Encode(QStringLiteral("台北市信義區松仁路100號12樓")) + "\n";
-    r += std::string("\x1b" "E\x00\x1b" "a0", 6);
+    r += std::string("\x1b"
+                     "E\x00\x1b"
+                     "a0",
+                     6);
     for (int i = 0; i < 20; ++i)
-        r += big5.Encode(QStringLiteral("品名:DP%1結帳紙  單價: 500 x %2").arg(i).arg(i % 7)) +
-             "\n";
+        r +=
+            big5.Encode(QStringLiteral("品名:DP%1結帳紙  單價: 500 x %2").arg(i).arg(i % 7)) + "\n";
     r += std::string("\x1d!\x11", 3) + "TOTAL      5,775\n" + std::string("\x1d!\x00", 3);
     r += std::string("\x1dh\x50\x1dw\x02\x1dk\x49\x0c", 9) + "{BAB12345678";
     const std::string qr = "https://example.org/receipt/0123456789";
@@ -44,9 +50,8 @@ void DecoderAlone(benchmark::State& state) {
     const std::string stream = Stream();
     std::size_t commands = 0;
     for (auto _ : state) {
-        TDecoder decoder(csEPSON, [&](const TCommand&, std::uint64_t, std::string_view) {
-            ++commands;
-        });
+        TDecoder decoder(csEPSON,
+                         [&](const TCommand&, std::uint64_t, std::string_view) { ++commands; });
         decoder.Feed(stream);
         decoder.Finish();
     }

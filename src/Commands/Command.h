@@ -276,18 +276,16 @@ struct Identity {
 
 } // namespace Cmd
 
-using TCommand =
-    std::variant<Cmd::Text, Cmd::Raw, Cmd::Incomplete, Cmd::LineFeed, Cmd::FormFeed,
-                 Cmd::CarriageReturn, Cmd::FeedLines, Cmd::FeedDots, Cmd::Init, Cmd::Cut,
-                 Cmd::CutN, Cmd::Drawer, Cmd::DrawerPulse, Cmd::CharSpacing, Cmd::Font,
-                 Cmd::PrintMode, Cmd::Underline, Cmd::Emphasis, Cmd::DoubleStrike, Cmd::CharSize,
-                 Cmd::Reverse, Cmd::Align, Cmd::LineSpacing, Cmd::CodeTable, Cmd::ChineseMode,
-                 Cmd::AbsolutePosition, Cmd::PrintArea, Cmd::PrintDirection, Cmd::PageMode,
-                 Cmd::StandardMode, Cmd::LeftMargin, Cmd::PrintWidth, Cmd::VerticalPosition,
-                 Cmd::RelativeVertical, Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText,
-                 Cmd::Barcode, Cmd::RasterImage, Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize,
-                 Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint, Cmd::TwoDCode,
-                 Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity>;
+using TCommand = std::variant<
+    Cmd::Text, Cmd::Raw, Cmd::Incomplete, Cmd::LineFeed, Cmd::FormFeed, Cmd::CarriageReturn,
+    Cmd::FeedLines, Cmd::FeedDots, Cmd::Init, Cmd::Cut, Cmd::CutN, Cmd::Drawer, Cmd::DrawerPulse,
+    Cmd::CharSpacing, Cmd::Font, Cmd::PrintMode, Cmd::Underline, Cmd::Emphasis, Cmd::DoubleStrike,
+    Cmd::CharSize, Cmd::Reverse, Cmd::Align, Cmd::LineSpacing, Cmd::CodeTable, Cmd::ChineseMode,
+    Cmd::AbsolutePosition, Cmd::PrintArea, Cmd::PrintDirection, Cmd::PageMode, Cmd::StandardMode,
+    Cmd::LeftMargin, Cmd::PrintWidth, Cmd::VerticalPosition, Cmd::RelativeVertical,
+    Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText, Cmd::Barcode, Cmd::RasterImage,
+    Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize, Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint,
+    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity>;
 
 // What kind of command it is, for messages: "text", "line feed", "cut", "QR code store", ...
 const char* CommandKindName(const TCommand& command);
@@ -304,5 +302,4 @@ template <class T, class... Ts> struct IndexIn<T, std::variant<Ts...>> {
 } // namespace CommandDetail
 
 // The index in TCommand of a command type.
-template <class T>
-constexpr std::size_t KindOf = CommandDetail::IndexIn<T, TCommand>::Value;
+template <class T> constexpr std::size_t KindOf = CommandDetail::IndexIn<T, TCommand>::Value;

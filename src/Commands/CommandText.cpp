@@ -144,8 +144,8 @@ bool TParser::TextRun(qsizetype from, qsizetype end, bool quoted, qsizetype& nex
 bool TParser::Escape(qsizetype& i, qsizetype end) {
     const qsizetype at = i;
     const QChar kind = i + 1 < end ? FText[i + 1] : QChar();
-    static const char simple[][2] = {{'n', '\n'}, {'r', '\r'}, {'t', '\t'},
-                                     {'\\', '\\'}, {'"', '"'}, {'0', '\0'}};
+    static const char simple[][2] = {{'n', '\n'},  {'r', '\r'}, {'t', '\t'},
+                                     {'\\', '\\'}, {'"', '"'},  {'0', '\0'}};
     for (const auto& [letter, byte] : simple)
         if (kind == QLatin1Char(letter)) {
             FBytes.push_back(byte);

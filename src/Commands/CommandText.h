@@ -15,13 +15,13 @@
 
 enum TTextProblem : std::uint8_t {
     tpNone,
-    tpEmpty,          // nothing to send
-    tpOddHex,         // "123": hex digits come in pairs
-    tpBadHex,         // "0x1G", "0x123"
-    tpUnknownWord,    // "zz", "Hello": not hex, a name, a character or quoted text
-    tpOpenQuote,      // a quote that does not end
-    tpBadEscape,      // "\q", "\x4"
-    tpUnmappable      // a character the code page lacks
+    tpEmpty,       // nothing to send
+    tpOddHex,      // "123": hex digits come in pairs
+    tpBadHex,      // "0x1G", "0x123"
+    tpUnknownWord, // "zz", "Hello": not hex, a name, a character or quoted text
+    tpOpenQuote,   // a quote that does not end
+    tpBadEscape,   // "\q", "\x4"
+    tpUnmappable   // a character the code page lacks
 };
 
 struct TCommandText {

@@ -162,10 +162,9 @@ TRule RasterRule() {
         [](std::string_view a) -> std::optional<Cmd::RasterImage> {
             if (a.size() < 5 || RasterBytes(a) > MaxRaster)
                 return std::nullopt;
-            return Cmd::RasterImage{static_cast<std::uint8_t>(ByteAt(a, 0)),
-                                    static_cast<std::uint16_t>(WordAt(a, 1)),
-                                    static_cast<std::uint16_t>(WordAt(a, 3)),
-                                    std::string(a.substr(5))};
+            return Cmd::RasterImage{
+                static_cast<std::uint8_t>(ByteAt(a, 0)), static_cast<std::uint16_t>(WordAt(a, 1)),
+                static_cast<std::uint16_t>(WordAt(a, 3)), std::string(a.substr(5))};
         },
         [](const Cmd::RasterImage& v, std::string& out, std::string& why) {
             const std::size_t size = std::size_t{v.WidthBytes} * v.Height;
@@ -295,12 +294,12 @@ std::vector<TRule> SymbolRules() {
     r.push_back(std::move(graphics));
     r.push_back(TwoDRule());
     r.push_back(QrWriter<Cmd::QrModel>([](const Cmd::QrModel& v) { return QrBody(65, {v.N, 0}); }));
-    r.push_back(QrWriter<Cmd::QrModuleSize>(
-        [](const Cmd::QrModuleSize& v) { return QrBody(67, {v.N}); }));
-    r.push_back(QrWriter<Cmd::QrErrorLevel>(
-        [](const Cmd::QrErrorLevel& v) { return QrBody(69, {v.N}); }));
-    r.push_back(QrWriter<Cmd::QrStore>(
-        [](const Cmd::QrStore& v) { return QrBody(80, {'0'}) + v.Data; }));
+    r.push_back(
+        QrWriter<Cmd::QrModuleSize>([](const Cmd::QrModuleSize& v) { return QrBody(67, {v.N}); }));
+    r.push_back(
+        QrWriter<Cmd::QrErrorLevel>([](const Cmd::QrErrorLevel& v) { return QrBody(69, {v.N}); }));
+    r.push_back(
+        QrWriter<Cmd::QrStore>([](const Cmd::QrStore& v) { return QrBody(80, {'0'}) + v.Data; }));
     r.push_back(QrWriter<Cmd::QrPrint>([](const Cmd::QrPrint&) { return QrBody(81, {'0'}); }));
     r.push_back(BarcodeRule());
     return r;

@@ -24,7 +24,8 @@ inline void PutWord(std::string& out, int value) {
 }
 
 template <class T> using TReader = std::function<std::optional<T>(std::string_view args)>;
-template <class T> using TWriter = std::function<bool(const T&, std::string& args, std::string& why)>;
+template <class T>
+using TWriter = std::function<bool(const T&, std::string& args, std::string& why)>;
 
 template <class T>
 TRule Rule(std::string prefix, std::size_t args, TReader<T> read, TWriter<T> write,
@@ -75,8 +76,8 @@ template <class T> TRule Byte(std::string prefix, bool (*accept)(int) = nullptr)
         },
         [accept](const T& v, std::string& out, std::string& why) {
             if (accept && !accept(v.N)) {
-                why = std::string("the printer does not take ") + std::to_string(v.N) +
-                      " for " + CommandKindName(TCommand(v));
+                why = std::string("the printer does not take ") + std::to_string(v.N) + " for " +
+                      CommandKindName(TCommand(v));
                 return false;
             }
             PutByte(out, v.N);

@@ -61,9 +61,7 @@ class TRollPainter {
         : FPainter(&image), FColumns(columns), FRollWidth(columns * Cell), FWidth(image.width()),
           FText(MingFont(Cell * 2)), FNote(MingFont(12)) {}
 
-    void Background(int height) {
-        FPainter.fillRect(Margin, 0, FRollWidth, height, Qt::white);
-    }
+    void Background(int height) { FPainter.fillRect(Margin, 0, FRollWidth, height, Qt::white); }
     void Edges(int height) {
         FPainter.setPen(QColor(180, 180, 180));
         FPainter.drawLine(Margin - 1, 0, Margin - 1, height);

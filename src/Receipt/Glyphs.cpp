@@ -63,8 +63,7 @@ std::vector<TGlyph> DecodeGlyphs(const TCodePage& codePage, std::string_view byt
             break;
         }
         if (read.Result == TRead::Char && read.Count == 1 && Printable(read.Code)) {
-            const int columns = unicode ? UnicodeColumns(read.Code)
-                                                   : std::min<int>(read.Length, 2);
+            const int columns = unicode ? UnicodeColumns(read.Code) : std::min<int>(read.Length, 2);
             glyphs.push_back(TGlyph{read.Code, static_cast<std::uint8_t>(columns), true});
             i += read.Length;
             continue;

@@ -16,9 +16,7 @@ struct TPaperApply {
 
     void operator()(const Cmd::Text& c) const { P.AddText(P.Glyphs(c.Bytes)); }
     void operator()(const Cmd::Raw& c) const { P.Note("unknown " + FormatHex(c.Bytes)); }
-    void operator()(const Cmd::Incomplete& c) const {
-        P.Note("incomplete " + FormatHex(c.Bytes));
-    }
+    void operator()(const Cmd::Incomplete& c) const { P.Note("incomplete " + FormatHex(c.Bytes)); }
     void operator()(const Cmd::LineFeed&) const { P.PrintLine(); }
     void operator()(const Cmd::FormFeed&) const {
         P.PrintPending();
@@ -102,8 +100,7 @@ struct TPaperApply {
     static TPrintFont Font(bool b) { return b ? pfB : pfA; }
 };
 
-TPaper::TPaper(const TCodePage& codePage, int widthDots)
-    : FCodePage(codePage), FWidth(widthDots) {}
+TPaper::TPaper(const TCodePage& codePage, int widthDots) : FCodePage(codePage), FWidth(widthDots) {}
 
 void TPaper::Apply(const TCommand& command) {
     std::visit(TPaperApply{*this}, command);

@@ -58,15 +58,15 @@ struct TImageData {
 struct TBarcodeData {
     TSymbology Kind = syCode39;
     std::string Data;
-    int Height = 162;      // dots
-    int ModuleWidth = 3;   // dots of the narrowest bar
-    int TextPosition = 0;  // none, above, below, both
+    int Height = 162;     // dots
+    int ModuleWidth = 3;  // dots of the narrowest bar
+    int TextPosition = 0; // none, above, below, both
 };
 struct TQrData {
     std::string Data;
     int Model = 50;
-    int ModuleSize = 3;   // dots
-    int ErrorLevel = 48;  // 48 L, 49 M, 50 Q, 51 H
+    int ModuleSize = 3;  // dots
+    int ErrorLevel = 48; // 48 L, 49 M, 50 Q, 51 H
 };
 
 enum class TItemKind : std::uint8_t { Line, Feed, PageEnd, Cut, Image, Barcode, QrCode, Note };

@@ -4,8 +4,8 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <iconv.h>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>

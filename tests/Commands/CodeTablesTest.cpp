@@ -23,8 +23,11 @@ TEST(CodeTables, EveryTableWithAPageOpensAndTheRestHaveNone) {
         int n;
         char byte;
         const char* character;
-    } samples[] = {{0, '\x80', "Ç"}, {2, '\xd5', "ı"}, {16, '\x80', "€"},
-                   {17, '\x80', "А"}, {19, '\xd5', "€"}};
+    } samples[] = {{0, '\x80', "Ç"},
+                   {2, '\xd5', "ı"},
+                   {16, '\x80', "€"},
+                   {17, '\x80', "А"},
+                   {19, '\xd5', "€"}};
     for (const auto& s : samples) {
         const TCodePage page{std::string(*CodeTablePage(static_cast<std::uint8_t>(s.n)))};
         EXPECT_EQ(page.Decode(std::string(1, s.byte)), QString::fromUtf8(s.character)) << s.n;

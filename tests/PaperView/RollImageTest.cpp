@@ -28,4 +28,3 @@ TEST(RollImage, DrawsTextAndMarksTheOverflow) {
     EXPECT_EQ(image.pixel(16 + 31 * 12 + 1, 16 + 30 + 1), qRgb(255, 255, 255));
     EXPECT_GT(darkIn(QRect(16 + 32 * 12, 16 + 30, 36, 30)), 20);
 }
-

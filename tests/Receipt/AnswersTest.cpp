@@ -53,9 +53,11 @@ TEST(PrinterAnswers, EveryStateAnsweredReadsBackAsItsFacts) {
         // complete ones they change nothing.
         TStatusFacts again = facts;
         EXPECT_TRUE(ReadAutoStatus(bench.Ask("\x1d\x61\x01"), again));
-        EXPECT_TRUE(ReadPaperSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x01").at(0)), again));
+        EXPECT_TRUE(
+            ReadPaperSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x01").at(0)), again));
         EXPECT_TRUE(ReadPaperSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr1").at(0)), again));
-        EXPECT_TRUE(ReadDrawerSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x02").at(0)), again));
+        EXPECT_TRUE(
+            ReadDrawerSensor(static_cast<std::uint8_t>(bench.Ask("\x1dr\x02").at(0)), again));
         EXPECT_EQ(again, want);
         // The window's decoder, written apart from the facts, says the same.
         EXPECT_TRUE(Says(lines, s.DrawerOpen ? "錢箱接腳 3：高電位" : "錢箱接腳 3：低電位"));
@@ -121,6 +123,9 @@ TEST(PrinterAnswers, IdentityBlocks) {
         EXPECT_EQ(block.find('\0'), block.size() - 1) << "one NUL, at the end";
     }
     EXPECT_EQ(bench.Ask("\x1dI\x42"), S("\x5fVEMIX\0"));
+    // The fonts block names the double-byte set and the code page the printer reads.
+    EXPECT_EQ(bench.Ask("\x1dI\x45"), S("\x5f"
+                                        "BIG5 CP950\0"));
 }
 
 TEST(TerminalView, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
@@ -181,4 +186,3 @@ TEST(TerminalView, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
     EXPECT_EQ(slow.paper, expected);
     EXPECT_EQ(slow.replies, std::string(1, '\0'));
 }
-

@@ -81,10 +81,10 @@ TEST(Paper, ImagesBarcodesAndQrCodesAreKeptAsData) {
     for (const TPaperItem& item : items)
         kinds.push_back(item.Kind);
     // Settings show as markers; the symbols and the image are items of their own.
-    EXPECT_EQ(kinds, (std::vector<TItemKind>{
-                         TItemKind::Image, TItemKind::Note, TItemKind::Note, TItemKind::Note,
-                         TItemKind::Barcode, TItemKind::Note, TItemKind::Note, TItemKind::Note,
-                         TItemKind::QrCode, TItemKind::Feed, TItemKind::Cut}));
+    EXPECT_EQ(kinds, (std::vector<TItemKind>{TItemKind::Image, TItemKind::Note, TItemKind::Note,
+                                             TItemKind::Note, TItemKind::Barcode, TItemKind::Note,
+                                             TItemKind::Note, TItemKind::Note, TItemKind::QrCode,
+                                             TItemKind::Feed, TItemKind::Cut}));
     // Quadruple size: 16 x 2 dots of data drawn 32 x 4.
     const auto& image = std::get<TImageData>(items[0].Data);
     EXPECT_EQ(image.Width, 16);

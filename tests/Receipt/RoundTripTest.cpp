@@ -22,8 +22,10 @@ using Commands = std::vector<TCommand>;
 // Decodes whole and byte by byte; both must agree.
 Commands Decode(TCommandSet set, const std::string& bytes) {
     Commands whole, single;
-    TDecoder a(set, [&](const TCommand& c, std::uint64_t, std::string_view) { whole.push_back(c); });
-    TDecoder b(set, [&](const TCommand& c, std::uint64_t, std::string_view) { single.push_back(c); });
+    TDecoder a(set,
+               [&](const TCommand& c, std::uint64_t, std::string_view) { whole.push_back(c); });
+    TDecoder b(set,
+               [&](const TCommand& c, std::uint64_t, std::string_view) { single.push_back(c); });
     a.Feed(bytes);
     a.Finish();
     for (const char c : bytes)
@@ -40,21 +42,70 @@ std::string Big5(const char* text) {
 Commands Samples() {
     using namespace Cmd;
     const std::string image{'\x1b', '@', '\n', '\x00', '\xff', '\x1d'};
-    return {Text{Big5("總計 100 元")}, Raw{"\x1bz"}, Incomplete{"\x1d"}, LineFeed{}, FormFeed{},
-            CarriageReturn{}, FeedLines{0}, FeedLines{255}, FeedDots{24}, Init{}, Cut{true, {}},
-            Cut{false, {}}, Cut{true, 5}, Cut{false, 0}, CutN{1}, CutN{7}, Drawer{},
-            Drawer{1, 10, 20}, DrawerPulse{}, CharSpacing{0}, CharSpacing{2}, Font{1},
-            Font{'1'}, PrintMode{0x38}, Underline{2}, Emphasis{1}, DoubleStrike{0},
-            CharSize{0x11}, Reverse{1}, Align{paCenter}, Align{paRight}, LineSpacing{},
-            LineSpacing{24}, CodeTable{16}, ChineseMode{true}, ChineseMode{false},
-            AbsolutePosition{300}, PrintArea{0, 0, 384, 512}, PrintDirection{1}, PageMode{},
-            StandardMode{}, LeftMargin{16}, PrintWidth{512}, VerticalPosition{32},
-            RelativeVertical{-10}, BarcodeHeight{80}, BarcodeWidth{2}, BarcodeText{'2'},
-            Barcode{syCode39, "12345"}, Barcode{syCode128, std::string("{BAB\0cd", 7)},
-            RasterImage{3, 2, 3, image}, Graphics{"0p0\x01\x01" "1\x08\x00\x01\x00\xff"},
-            QrModel{50}, QrModuleSize{6}, QrErrorLevel{51}, QrStore{"https://example.org/"},
-            QrPrint{}, TwoDCode{std::string("\x32\x41\x02", 3)}, RealTimeStatus{1},
-            RealTimeStatus{4}, AutoStatus{0xFF}, SensorStatus{1}, SensorStatus{'2'},
+    return {Text{Big5("總計 100 元")},
+            Raw{"\x1bz"},
+            Incomplete{"\x1d"},
+            LineFeed{},
+            FormFeed{},
+            CarriageReturn{},
+            FeedLines{0},
+            FeedLines{255},
+            FeedDots{24},
+            Init{},
+            Cut{true, {}},
+            Cut{false, {}},
+            Cut{true, 5},
+            Cut{false, 0},
+            CutN{1},
+            CutN{7},
+            Drawer{},
+            Drawer{1, 10, 20},
+            DrawerPulse{},
+            CharSpacing{0},
+            CharSpacing{2},
+            Font{1},
+            Font{'1'},
+            PrintMode{0x38},
+            Underline{2},
+            Emphasis{1},
+            DoubleStrike{0},
+            CharSize{0x11},
+            Reverse{1},
+            Align{paCenter},
+            Align{paRight},
+            LineSpacing{},
+            LineSpacing{24},
+            CodeTable{16},
+            ChineseMode{true},
+            ChineseMode{false},
+            AbsolutePosition{300},
+            PrintArea{0, 0, 384, 512},
+            PrintDirection{1},
+            PageMode{},
+            StandardMode{},
+            LeftMargin{16},
+            PrintWidth{512},
+            VerticalPosition{32},
+            RelativeVertical{-10},
+            BarcodeHeight{80},
+            BarcodeWidth{2},
+            BarcodeText{'2'},
+            Barcode{syCode39, "12345"},
+            Barcode{syCode128, std::string("{BAB\0cd", 7)},
+            RasterImage{3, 2, 3, image},
+            Graphics{"0p0\x01\x01"
+                     "1\x08\x00\x01\x00\xff"},
+            QrModel{50},
+            QrModuleSize{6},
+            QrErrorLevel{51},
+            QrStore{"https://example.org/"},
+            QrPrint{},
+            TwoDCode{std::string("\x32\x41\x02", 3)},
+            RealTimeStatus{1},
+            RealTimeStatus{4},
+            AutoStatus{0xFF},
+            SensorStatus{1},
+            SensorStatus{'2'},
             Identity{0x42}};
 }
 
@@ -72,8 +123,8 @@ TEST(RoundTrip, EveryCommandASetWritesReadsBackAsItselfAndTheRestSaySo) {
             SCOPED_TRACE(std::string(CommandSetName(set)) + " " + Describe(sample));
             const TEncoding encoded = Encode(set, sample);
             if (!encoded.Supported) {
-                EXPECT_EQ(encoded.Reason, std::string(CommandSetName(set)) + " has no " +
-                                              CommandKindName(sample));
+                EXPECT_EQ(encoded.Reason,
+                          std::string(CommandSetName(set)) + " has no " + CommandKindName(sample));
                 EXPECT_TRUE(encoded.Bytes.empty());
                 continue;
             }
@@ -137,8 +188,7 @@ TEST(RoundTrip, LengthFieldsNeverReachPastTheBytesThatCame) {
     // An image claiming 65535 x 65535 bytes is taken for stray bytes: its header is unknown
     // and what follows is read as it is.
     const std::string huge = std::string("\x1dv0\x00\xff\xff\xff\xff", 8) + "ok";
-    EXPECT_EQ(Decode(csEPSON, huge),
-              (Commands{Cmd::Raw{huge.substr(0, 8)}, Cmd::Text{"ok"}}));
+    EXPECT_EQ(Decode(csEPSON, huge), (Commands{Cmd::Raw{huge.substr(0, 8)}, Cmd::Text{"ok"}}));
     // Form A barcode data without its NUL ends after 256 bytes, then reads on.
     const std::string endless = std::string("\x1dk\x04", 3) + std::string(300, '7');
     const Commands read = Decode(csEPSON, endless);

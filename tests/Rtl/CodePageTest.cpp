@@ -19,7 +19,10 @@ TEST(CodePage, Big5BothWaysAndWhatDoesNotConvert) {
     // A lead byte with a bad trail, and a lead byte at the end: U+FFFD at their offsets, the
     // bytes after them read afresh.
     std::vector<std::size_t> invalid;
-    EXPECT_EQ(big5.Decode(std::string("a\xa4\x21" "b\xb3", 5), &invalid),
+    EXPECT_EQ(big5.Decode(std::string("a\xa4\x21"
+                                      "b\xb3",
+                                      5),
+                          &invalid),
               QString::fromUtf8("a\uFFFD!b\uFFFD"));
     EXPECT_EQ(invalid, (std::vector<std::size_t>{1, 4}));
 }
@@ -29,7 +32,8 @@ TEST(CodePage, ReadsOneCharacterAtATime) {
     const TCodePage big5("CP950");
     const auto lead = big5.ReadChar("\xb3");
     EXPECT_EQ(lead.Result, TRead::Incomplete);
-    const auto pair = big5.ReadChar("\xb3\x5c" "A");
+    const auto pair = big5.ReadChar("\xb3\x5c"
+                                    "A");
     EXPECT_EQ(pair.Result, TRead::Char);
     EXPECT_EQ(pair.Length, 2);
     EXPECT_EQ(pair.Code, U'許');
