@@ -7,7 +7,8 @@
 #include <QImage>
 #include <QString>
 
-// Needs a QGuiApplication (fonts). Lines wider than the roll run past its right edge in red.
-QImage RenderRoll(const TPaperRoll& roll, int columns = 32);
+// Needs a QGuiApplication (fonts). The roll is columns of font A wide; lines wider than the
+// roll run past its right edge in red.
+QImage RenderRoll(const TPaperRoll& roll, int columns);
 // Renders and writes a PNG; false (and a line on standard error) when it cannot be written.
-bool SaveRoll(const TPaperRoll& roll, const QString& path, int columns = 32);
+bool SaveRoll(const TPaperRoll& roll, const QString& path, int columns);

@@ -116,6 +116,10 @@ class TPaper {
     TPrintAlign Align() const { return FAlign; }
     int LineSpacing() const { return FLineSpacing; }
     int Top() const { return FTop; }
+    const TBarcodeData& BarcodeSettings() const { return FBarcode; }
+    const TQrData& QrSettings() const { return FQr; }
+    std::uint8_t CodeTable() const { return FCodeTable; }
+    bool ChineseMode() const { return FChinese; }
 
   private:
     friend struct TPaperApply;

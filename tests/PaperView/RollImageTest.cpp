@@ -11,7 +11,7 @@ TEST(RollImage, DrawsTextAndMarksTheOverflow) {
     paper.AddObserver(roll);
     TPrinter printer(csEPSON, paper);
     printer.Feed("\xb3\x5c\n" + std::string(35, '8') + "\n\x1dV\x01");
-    const QImage image = RenderRoll(roll);
+    const QImage image = RenderRoll(roll, 32);
     // 35 columns of 12 pixels between two margins of 16.
     ASSERT_EQ(image.width(), 2 * 16 + 35 * 12);
     auto darkIn = [&](QRect r) {

@@ -562,7 +562,8 @@ int RunPrinter(const Options& o) {
             status = 1;
         }
         decoder.Finish();
-        if (!o.png.empty() && !SaveRoll(roll, QString::fromStdString(o.png)))
+        if (!o.png.empty() &&
+            !SaveRoll(roll, QString::fromStdString(o.png), PaperColumns(paper.WidthDots())))
             status = 1;
         return status;
     } catch (const std::exception& e) {
