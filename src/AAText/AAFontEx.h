@@ -4,7 +4,7 @@
 // (texture, gradient or noise) and blends the result onto the surface. Rotation comes from the
 // effect's Angle, given to the surface's font for the duration of a call.
 #include "AAText/AAFont.h"
-#include "AAText/Effect.h"
+#include "AAParams/Effect.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // Coverage masks: a text drawn white on black at Scale times its size and averaged down, one
 // byte per pixel (0 no ink .. 255 full ink) in a gray bitmap of the drawing layer, top row
 // first, plus the in-place effects applied to coverage.
-#include "AAText/ParamsTypes.h"
+#include "AAParams/ParamsTypes.h"
 #include "Graphics/Bitmap.h"
 #include "Graphics/Canvas.h"
 #include "Graphics/Font.h"

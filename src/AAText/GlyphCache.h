@@ -13,7 +13,7 @@
 // their drawing order and grouped into the text output's items (runs of one script), so that
 // the pixels they share come out as in one text output. The result is the whole caption's
 // drawing to the byte.
-#include "AAText/ParamsTypes.h"
+#include "AAParams/ParamsTypes.h"
 #include "Graphics/Canvas.h"
 
 #include <QFont>

@@ -4,7 +4,7 @@
 // colour, size, margin or effect settings into Changed, which rebuilds the display only once
 // the control is loaded and not while it is loading or being destroyed.
 #include "AAText/AAFontEx.h"
-#include "AAText/ParamsControl.h"
+#include "AAParams/ParamsControl.h"
 #include "Forms/FormLoading.h"
 #include "Graphics/Canvas.h"
 #include "Graphics/Font.h"

@@ -1,10 +1,11 @@
 #include "Commands/CommandTable.h"
 
+#include "Commands/ControlBytes.h"
 #include "Rtl/Strings.h"
 
 namespace {
 
-constexpr char ESC = 0x1B, GS = 0x1D, LF = 0x0A, FF = 0x0C, BEL = 0x07;
+using namespace Ctl;
 
 std::string Bytes(std::initializer_list<unsigned char> bytes) {
     return std::string(bytes.begin(), bytes.end());
@@ -58,18 +59,6 @@ const SetTable& Table(TCommandSet set) {
 }
 
 } // namespace
-
-const QStringList& CommandSetNames() {
-    static const QStringList names{"EPSON", "START", "TP-3688"};
-    return names;
-}
-
-std::optional<TCommandSet> CommandSetOf(const QString& mode) {
-    const int index = IndexOfText(CommandSetNames(), mode);
-    if (index < 0)
-        return std::nullopt;
-    return static_cast<TCommandSet>(index);
-}
 
 const QStringList& CommandWords() {
     static const QStringList words{"列印", "跳行", "跳頁", "開抽屜", "跳多行", "切紙"};

@@ -2,14 +2,13 @@
 // The printer command sets: for every set and every command word, the bytes that the printer
 // expects, or "unsupported". The window's builders write from it and the virtual printer reads
 // with it, so a new set or a new command is a change here.
+#include "Commands/CommandSet.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-enum TCommandSet : std::uint8_t { csEPSON, csSTART, csTP3688 };
-constexpr int CommandSetCount = 3;
 
 // The six words of the dispatcher, then the font selection.
 enum TCommandWord : std::uint8_t {
@@ -31,11 +30,6 @@ struct TCommandCode {
     std::string Args;
     bool TakesCount = false;
 };
-
-// "EPSON", "START", "TP-3688", in the order of TCommandSet.
-const QStringList& CommandSetNames();
-// The set a mode name selects (whole, case-sensitive), or none.
-std::optional<TCommandSet> CommandSetOf(const QString& mode);
 
 // "列印", "跳行", "跳頁", "開抽屜", "跳多行", "切紙": the dispatcher's words, in TCommandWord
 // order.

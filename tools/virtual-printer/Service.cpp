@@ -1,8 +1,10 @@
 #include "Service.h"
 
-#include "Decoder.h"
+#include "PaperView/RollImage.h"
 #include "Ports/NetAddress.h"
-#include "RollImage.h"
+#include "Receipt/Printer.h"
+#include "Receipt/TerminalView.h"
+#include "Rtl/CodePage.h"
 #include "Rtl/Strings.h"
 #include "SerialDriver/PortSpeed.h"
 
@@ -27,6 +29,10 @@
 #include <unistd.h>
 
 namespace {
+
+// The printer the ports feed and the paper it prints on.
+using Decoder = TPrinter;
+using Paper = TPaper;
 
 volatile sig_atomic_t stopFd = -1;
 
@@ -581,9 +587,9 @@ bool TakeValue(const std::string& a, const std::string& v, Options& o, std::stri
             error = "--paper takes ok, near-end or out";
             return false;
         }
-        o.state.paper = *level;
+        o.state.Paper = *level;
     } else if (v == "open" || v == "closed") {
-        (a == "--cover" ? o.state.coverOpen : o.state.drawerOpen) = v == "open";
+        (a == "--cover" ? o.state.CoverOpen : o.state.DrawerOpen) = v == "open";
     } else {
         error = a + " takes open or closed";
         return false;
@@ -666,9 +672,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             if (!value(v) || !TakeValue(a, v, o, error))
                 return std::nullopt;
         } else if (a == "--offline") {
-            o.state.offline = true;
+            o.state.Offline = true;
         } else if (a == "--silent") {
-            o.state.silent = true;
+            o.state.Silent = true;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--follow") {
@@ -692,9 +698,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
 int RunPrinter(const Options& o) {
     try {
         StopSignal stop;
-        TextCodec codec(o.codePage.empty() ? AnsiCodePage() : o.codePage);
-        Paper paper(WriteLine, o.trace);
-        Decoder decoder(*CommandSetByName(o.mode), codec, paper);
+        const TCodePage codePage(o.codePage.empty() ? AnsiCodePage() : o.codePage);
+        Paper paper(codePage);
+        TTerminalView view(WriteLine, PaperColumns(paper.WidthDots()));
+        paper.AddObserver(view);
+        TPaperRoll roll;
+        if (!o.png.empty())
+            paper.AddObserver(roll);
+        Decoder decoder(*CommandSetByName(o.mode), paper);
+        if (o.trace)
+            decoder.SetTrace(WriteLine);
         decoder.SetState(o.state);
         int status = 0;
         try {
@@ -709,7 +722,8 @@ int RunPrinter(const Options& o) {
             status = 1;
         }
         decoder.Finish();
-        if (!o.png.empty() && !SaveRoll(paper, QString::fromStdString(o.png)))
+        if (!o.png.empty() &&
+            !SaveRoll(roll, QString::fromStdString(o.png), PaperColumns(paper.WidthDots())))
             status = 1;
         return status;
     } catch (const std::exception& e) {

@@ -1,7 +1,7 @@
 #pragma once
 // The printer's ports: a new pseudo-terminal, a file or FIFO, or a TCP port; and the command
 // line.
-#include "PrinterState.h"
+#include "Receipt/PrinterState.h"
 
 #include <optional>
 #include <string>
@@ -18,7 +18,7 @@ struct Options {
     bool trace = false;
     bool follow = false;
     bool version = false; // --version: print it and end
-    PrinterState state;   // --paper, --cover, --drawer, --offline, --silent
+    TPrinterState state;  // --paper, --cover, --drawer, --offline, --silent
 };
 
 // Parses the command line; on failure the reason is in error (empty for --help).

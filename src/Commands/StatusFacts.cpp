@@ -1,0 +1,122 @@
+#include "Commands/StatusFacts.h"
+
+#include <span>
+
+namespace {
+
+// One fact in an answer byte; a pair of bits means the fact only when both are set.
+struct TBit {
+    std::uint8_t Mask;
+    bool TStatusFacts::*Fact;
+};
+using Facts = TStatusFacts;
+
+constexpr TBit PrinterBits[] = {{StatusBit::DrawerPin3, &Facts::DrawerPin3},
+                                {StatusBit::Offline, &Facts::Offline},
+                                {StatusBit::WaitingRecovery, &Facts::WaitingRecovery},
+                                {StatusBit::FeedButton, &Facts::FeedButton}};
+constexpr TBit OfflineBits[] = {{StatusBit::CoverOpen, &Facts::CoverOpen},
+                                {StatusBit::FeedingByButton, &Facts::FeedingByButton},
+                                {StatusBit::StoppedByPaperEnd, &Facts::StoppedByPaperEnd},
+                                {StatusBit::ErrorOccurred, &Facts::ErrorOccurred}};
+constexpr TBit ErrorBits[] = {{StatusBit::Mechanical, &Facts::MechanicalError},
+                              {StatusBit::AutoCutter, &Facts::AutoCutterError},
+                              {StatusBit::Unrecoverable, &Facts::UnrecoverableError},
+                              {StatusBit::AutoRecoverable, &Facts::AutoRecoverableError}};
+constexpr TBit PaperBits[] = {{StatusBit::NearEnd, &Facts::PaperNearEnd},
+                              {StatusBit::PaperEnd, &Facts::PaperOut}};
+
+// The automatic status back: printer, errors, paper sensor, a reserved byte. The paper
+// sensor byte is also the answer to GS r 1.
+constexpr TBit AsbPrinterBits[] = {{0x04, &Facts::DrawerPin3},
+                                   {0x08, &Facts::Offline},
+                                   {0x20, &Facts::CoverOpen},
+                                   {0x40, &Facts::FeedingByButton}};
+constexpr TBit AsbPaperBits[] = {{0x03, &Facts::PaperNearEnd}, {0x0C, &Facts::PaperOut}};
+constexpr TBit DrawerBits[] = {{0x01, &Facts::DrawerPin3}};
+// Fixed bits: bit 4 of the first byte set, bits 0, 1 and 7 clear; bits 4 and 7 of the others
+// clear.
+constexpr std::uint8_t AsbFirstMask = 0x93, AsbFirstValue = 0x10, AsbOtherMask = 0x90;
+
+std::span<const TBit> RealTimeBits(TStatusRequest request) {
+    switch (request) {
+    case srOffline:
+        return OfflineBits;
+    case srError:
+        return ErrorBits;
+    case srPaper:
+        return PaperBits;
+    case srPrinter:
+        break;
+    }
+    return PrinterBits;
+}
+
+std::uint8_t Write(std::span<const TBit> bits, const Facts& facts, std::uint8_t fixed) {
+    std::uint8_t b = fixed;
+    for (const TBit& bit : bits)
+        if (facts.*bit.Fact)
+            b |= bit.Mask;
+    return b;
+}
+
+void Read(std::span<const TBit> bits, std::uint8_t b, Facts& facts) {
+    for (const TBit& bit : bits)
+        facts.*bit.Fact = (b & bit.Mask) == bit.Mask;
+}
+
+} // namespace
+
+std::uint8_t RealTimeStatusByte(TStatusRequest request, const TStatusFacts& facts) {
+    return Write(RealTimeBits(request), facts, StatusBit::FixedValue);
+}
+
+bool ReadRealTimeStatus(TStatusRequest request, std::uint8_t answer, TStatusFacts& facts) {
+    if (!StatusByteRecognised(answer))
+        return false;
+    Read(RealTimeBits(request), answer, facts);
+    return true;
+}
+
+std::string AutoStatusBlock(const TStatusFacts& facts) {
+    return std::string{static_cast<char>(Write(AsbPrinterBits, facts, AsbFirstValue)),
+                       static_cast<char>(Write(ErrorBits, facts, 0)),
+                       static_cast<char>(Write(AsbPaperBits, facts, 0)), 0};
+}
+
+bool ReadAutoStatus(std::string_view block, TStatusFacts& facts) {
+    if (block.size() != 4)
+        return false;
+    const auto b = [block](std::size_t i) { return static_cast<std::uint8_t>(block[i]); };
+    if ((b(0) & AsbFirstMask) != AsbFirstValue)
+        return false;
+    for (std::size_t i = 1; i < 4; ++i)
+        if (b(i) & AsbOtherMask)
+            return false;
+    Read(AsbPrinterBits, b(0), facts);
+    Read(ErrorBits, b(1), facts);
+    Read(AsbPaperBits, b(2), facts);
+    return true;
+}
+
+std::uint8_t PaperSensorByte(const TStatusFacts& facts) {
+    return Write(AsbPaperBits, facts, 0);
+}
+
+std::uint8_t DrawerSensorByte(const TStatusFacts& facts) {
+    return Write(DrawerBits, facts, 0);
+}
+
+bool ReadPaperSensor(std::uint8_t answer, TStatusFacts& facts) {
+    if (answer & 0xF0)
+        return false;
+    Read(AsbPaperBits, answer, facts);
+    return true;
+}
+
+bool ReadDrawerSensor(std::uint8_t answer, TStatusFacts& facts) {
+    if (answer & 0xFE)
+        return false;
+    Read(DrawerBits, answer, facts);
+    return true;
+}
