@@ -24,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 // After a connection of the job timed out, a printer that is back answers well within this.
 constexpr int kHurriedConnectMs = 300;
+// What one call reads and drops of bytes nobody asked for.
+constexpr std::size_t kDropChunk = 64 * 1024;
 
 int MsLeft(Clock::time_point deadline) {
     const auto left =
@@ -153,6 +155,9 @@ bool TNetPort::ConnectTo(const TSockAddr& address, int boundMs) {
 
 bool TNetPort::DoOpen() {
     FAbandoned = false;
+    FReadEnd = 0;
+    // A new connection carries no answer to a request of an earlier one.
+    SetAnswerOwedSince(-1);
     if (!FAddress) {
         Fail(EDESTADDRREQ, "no printer address");
         const std::string var = PortOverrideVariable("NET");
@@ -183,7 +188,7 @@ bool TNetPort::DoOpen() {
     return false;
 }
 
-bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written) {
+bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written, bool) {
     // As on a serial port, nothing to write always succeeds.
     if (bytes.empty())
         return true;
@@ -192,26 +197,7 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
         return false;
     }
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::send(FSocket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        int err = errno;
-        if (n < 0 && err == EINTR)
-            continue;
-        if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK)) {
-            // No room: the printer reads no more. Wait, but not longer than the bound.
-            short revents = 0;
-            const TWaitEnd end = WaitForFd(FSocket, POLLOUT, boundMs, Cancel(), &revents);
-            if (end == weReady && !(revents & (POLLERR | POLLHUP)))
-                continue;
-            err = end == weTimeout     ? ETIMEDOUT
-                  : end == weCancelled ? ECANCELED
-                                       : SocketError(FSocket);
-        }
+    if (const int err = SendAll(bytes, boundMs, done); err != 0) {
         written = done;
         return Abandon(err, done, bytes.size());
     }
@@ -221,28 +207,75 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
     return err == 0 || Abandon(err, written, bytes.size());
 }
 
-int TNetPort::Receive(std::string& into, int boundMs) {
+int TNetPort::SendAll(const std::string& bytes, int boundMs, std::size_t& done) {
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::send(FSocket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        const int err = errno;
+        if (n < 0 && err == EINTR)
+            continue;
+        if (n >= 0 || (err != EAGAIN && err != EWOULDBLOCK))
+            return err != 0 ? err : EIO;
+        // No room: the printer reads no more. Wait, but not longer than the bound.
+        short revents = 0;
+        const TWaitEnd end = WaitForFd(FSocket, POLLOUT, boundMs, Cancel(), &revents);
+        if (end == weReady && !(revents & (POLLERR | POLLHUP)))
+            continue;
+        return end == weTimeout ? ETIMEDOUT : end == weCancelled ? ECANCELED : SocketError(FSocket);
+    }
+    return 0;
+}
+
+int TNetPort::Read(std::string& into, std::size_t max, int timeoutMs) {
     if (FSocket < 0)
-        return ENOTCONN;
-    short revents = 0;
-    const TWaitEnd end = WaitForFd(FSocket, POLLIN, boundMs, Cancel(), &revents);
+        return EBADF;
+    if (FReadEnd != 0)
+        return FReadEnd;
+    const TWaitEnd end = WaitForFd(FSocket, POLLIN, timeoutMs, Cancel());
     if (end == weCancelled)
         return ECANCELED;
     if (end == weTimeout)
         return 0;
-    for (;;) {
-        char buf[256];
-        const ssize_t n = ::recv(FSocket, buf, sizeof buf, MSG_DONTWAIT);
+    std::size_t taken = 0;
+    while (taken < max && FReadEnd == 0) {
+        char buf[4096];
+        const ssize_t n = ::recv(FSocket, buf, std::min(sizeof buf, max - taken), MSG_DONTWAIT);
         if (n > 0) {
             into.append(buf, static_cast<std::size_t>(n));
-            continue;
+            taken += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            FReadEnd = EPIPE;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            break;
+        } else if (errno != EINTR) {
+            FReadEnd = errno;
         }
-        if (n == 0)
-            return ECONNRESET;
-        if (errno == EINTR)
-            continue;
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
     }
+    // Bytes that came before the end are handed on first.
+    return taken > 0 ? 0 : FReadEnd;
+}
+
+int TNetPort::DropIncoming(bool& ended) {
+    std::size_t dropped = 0;
+    while (dropped < kDropChunk) {
+        char sink[4096];
+        const ssize_t n = ::recv(FSocket, sink, sizeof sink, MSG_DONTWAIT);
+        if (n > 0) {
+            dropped += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            ended = true;
+            return 0;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return 0;
+        } else if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
 }
 
 bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size) {
@@ -288,10 +321,9 @@ void TNetPort::DoClose() {
         setsockopt(FSocket, SOL_SOCKET, SO_LINGER, &now, sizeof now);
     } else {
         // What the printer sent back is read and dropped, so closing ends the connection in
-        // order instead of resetting it.
-        char sink[512];
-        while (::recv(FSocket, sink, sizeof sink, MSG_DONTWAIT) > 0) {
-        }
+        // order instead of resetting it; a printer that keeps sending gets the reset.
+        bool ended = false;
+        DropIncoming(ended);
         ::shutdown(FSocket, SHUT_WR);
     }
     ::close(FSocket);

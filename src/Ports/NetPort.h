@@ -26,25 +26,27 @@ class TNetPort : public TPort {
 
     std::string Device() const override;
     bool IsOpen() const override { return FSocket >= 0; }
+    TAnswerKind Answers() const override { return akStatusBytes; }
+    int Read(std::string& into, std::size_t max, int timeoutMs) override;
     // The next job looks the host up again and waits the full bounds.
     void NewJob() override;
 
-    // Bytes the printer sent back: waits at most boundMs for the first (0: only looks), then
-    // takes what is there. 0 when something came or the bound passed, else the errno that
-    // ended the wait (ECANCELED when the wait was cancelled, ECONNRESET when the printer
-    // closed its end).
-    int Receive(std::string& into, int boundMs);
-
   protected:
     bool DoOpen() override;
-    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;
+    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                 bool answerFollows) override;
     void DoClose() override;
 
   private:
     bool Resolve(std::vector<TSockAddr>& addresses);
     bool ConnectTo(const TSockAddr& address, int boundMs);
+    // 0 once every byte went to the system, else the errno that ended the send.
+    int SendAll(const std::string& bytes, int boundMs, std::size_t& done);
     // 0 once the printer acknowledged every byte, else the errno that ended the wait.
     int WaitDelivered(int boundMs, std::size_t& pending);
+    // Drops what the printer sent, at most a bounded amount a call: 0, or the errno of the
+    // connection; ended tells that the printer closed its end.
+    int DropIncoming(bool& ended);
     // A send that did not finish: said on standard error, the connection will be reset.
     bool Abandon(int err, std::size_t taken, std::size_t size);
     void Report(const std::string& reason) const;
@@ -58,6 +60,8 @@ class TNetPort : public TPort {
     std::vector<TSockAddr> FResolved;
     // A connection of this job timed out: later ones wait only briefly.
     bool FConnectHurried = false;
+    // Why nothing more can be read from this connection (EPIPE, ECONNRESET), or 0.
+    int FReadEnd = 0;
     // Bytes were left undelivered: the connection is reset instead of closed in order.
     bool FAbandoned = false;
 };
