@@ -9,6 +9,44 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// What to do about a port that did not open, for the reason the port layer gave.
+QString OpenAdvice(TPortKind kind, int code) {
+    if (kind == pkNetwork) {
+        switch (code) {
+        case EDESTADDRREQ:
+            return QStringLiteral("尚未設定網路印表機的位址：請在 連接埠設定… 輸入主機與連接埠");
+        case ECONNREFUSED:
+            return QStringLiteral("印表機拒絕連線：請確認連接埠 (通常是 9100) 與印表機的設定");
+        case ETIMEDOUT:
+            return QStringLiteral("連線逾時：請確認位址、網路線，以及印表機已開機");
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+            return QStringLiteral("找不到通往印表機的網路：請確認位址與網路設定");
+        case ENOENT:
+            return QStringLiteral("找不到這個主機名稱：請確認名稱，或改用印表機的 IP 位址");
+        default:
+            break;
+        }
+    }
+    switch (code) {
+    case EBUSY:
+        return QStringLiteral("連接埠正由另一個程式使用：請先結束那個程式");
+    case EISDIR:
+        return QStringLiteral("這是資料夾，不是裝置：請在 連接埠設定… 選擇裝置");
+    case ENOTTY:
+        return QStringLiteral("這個裝置不是序列埠：請在 連接埠設定… 選擇序列埠裝置");
+    case ENODEV:
+        return QStringLiteral("這個連接埠後面沒有硬體：請在 連接埠設定… 選擇其他裝置");
+    case ENXIO:
+        return QStringLiteral("裝置沒有接上，或 FIFO 沒有讀取的程式");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("沒有使用這個裝置的權限：請加入裝置所屬的群組並重新登入");
+    default:
+        return QStringLiteral("請確認裝置存在、已接上，並有使用權限 (連接埠設定…)");
+    }
+}
+
 // Why the requests stopped before the last one.
 QString EndLine(const TStatusReport& report) {
     switch (report.Outcome) {
@@ -93,7 +131,7 @@ QStringList StatusReportLines(const TStatusReport& report) {
         return lines;
     case soOpenFailed:
         lines << QStringLiteral("連線檢查：連接埠無法開啟，沒有送出任何資料") + why;
-        lines << QStringLiteral("請確認裝置存在、已接上，並有使用權限 (連接埠設定…)");
+        lines << OpenAdvice(report.Kind, report.FailureCode);
         return lines;
     default:
         break;
@@ -108,4 +146,15 @@ QStringList StatusReportLines(const TStatusReport& report) {
     }
     RequestLines(report, lines);
     return lines;
+}
+
+bool StatusNeedsOperator(const TStatusReport& report) {
+    if (report.Outcome == soDeviceLost)
+        return true;
+    if (report.LptStatus)
+        return LptStatusStopsPrinting(*report.LptStatus);
+    for (const TStatusAnswer& answer : report.Answers)
+        if (StatusAnswerStopsPrinting(answer))
+            return true;
+    return false;
 }

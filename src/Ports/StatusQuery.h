@@ -98,3 +98,6 @@ class TStatusQuery {
 
 // The status box: one line per fact, the connection check and the answers in hex.
 QStringList StatusReportLines(const TStatusReport& report);
+// The printer cannot print as the report stands (off line, paper out, cover open, an error,
+// the device gone): the box warns.
+bool StatusNeedsOperator(const TStatusReport& report);
