@@ -10,9 +10,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -24,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 // After a connection of the job timed out, a printer that is back answers well within this.
 constexpr int kHurriedConnectMs = 300;
+// After a printer kept its end open once, a reset still comes within this.
+constexpr int kHurriedEndMs = 200;
 // What one call reads and drops of bytes nobody asked for.
 constexpr std::size_t kDropChunk = 64 * 1024;
 
@@ -84,6 +86,7 @@ void TNetPort::NewJob() {
     TPort::NewJob();
     FResolved.clear();
     FConnectHurried = false;
+    FEndHurried = false;
 }
 
 void TNetPort::Report(const std::string& reason) const {
@@ -188,7 +191,8 @@ bool TNetPort::DoOpen() {
     return false;
 }
 
-bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written, bool) {
+bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                       bool answerFollows) {
     // As on a serial port, nothing to write always succeeds.
     if (bytes.empty())
         return true;
@@ -202,9 +206,26 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
         return Abandon(err, done, bytes.size());
     }
     std::size_t pending = 0;
-    const int err = WaitDelivered(boundMs, pending);
+    int err = WaitDelivered(boundMs, pending);
     written = done - std::min(done, pending);
-    return err == 0 || Abandon(err, written, bytes.size());
+    if (err != 0)
+        return Abandon(err, written, bytes.size());
+    if (answerFollows)
+        return true;
+    // Taken by the printer's system is not yet taken by the printer: its end tells.
+    bool closedFirst = false;
+    err =
+        AwaitPrinterEnd(FEndHurried ? std::min(FEndBound, kHurriedEndMs) : FEndBound, closedFirst);
+    if (err == ETIMEDOUT || err == ECANCELED) {
+        FEndHurried = err == ETIMEDOUT;
+        SetTraceNote("end not confirmed");
+        return true;
+    }
+    if (err == 0)
+        return true;
+    // What the printer's system acknowledged; how much the printer itself took is unknown.
+    written = Acknowledged(done);
+    return Abandon(err, written, bytes.size(), closedFirst);
 }
 
 int TNetPort::SendAll(const std::string& bytes, int boundMs, std::size_t& done) {
@@ -278,11 +299,51 @@ int TNetPort::DropIncoming(bool& ended) {
     return 0;
 }
 
-bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size) {
-    Fail(err, NetReason(err));
+int TNetPort::AwaitPrinterEnd(int boundMs, bool& closedFirst) {
+    ::shutdown(FSocket, SHUT_WR);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(boundMs);
+    for (;;) {
+        if (const int err = SocketError(FSocket); err != 0) {
+            // A reset after the printer's own close comes as EPIPE.
+            closedFirst = closedFirst || err == EPIPE;
+            return err;
+        }
+        if (!closedFirst)
+            if (const int err = DropIncoming(closedFirst); err != 0)
+                return err;
+        // Closed in order, and our end (every byte and the close) acknowledged: delivered.
+        int unacked = 0;
+        if (closedFirst && ioctl(FSocket, SIOCOUTQ, &unacked) == 0 && unacked <= 0)
+            return 0;
+        const int left = MsLeft(deadline);
+        if (left == 0)
+            return ETIMEDOUT;
+        // After the printer's close only a reset can still come: look every millisecond.
+        const TWaitEnd end = closedFirst ? Pause(std::min(left, 1), Cancel())
+                                         : WaitForFd(FSocket, POLLIN, left, Cancel());
+        if (end == weCancelled)
+            return ECANCELED;
+    }
+}
+
+std::size_t TNetPort::Acknowledged(std::size_t sent) const {
+    tcp_info info{};
+    socklen_t len = sizeof info;
+    if (getsockopt(FSocket, IPPROTO_TCP, TCP_INFO, &info, &len) != 0 || info.tcpi_bytes_acked == 0)
+        return 0;
+    // The count includes the connection's opening.
+    return std::min<std::size_t>(sent, info.tcpi_bytes_acked - 1);
+}
+
+bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size, bool closedFirst) {
+    const bool dropped = closedFirst || err == EPIPE || err == ECONNRESET;
+    const std::string reason = closedFirst ? "connection closed by the printer" : NetReason(err);
+    Fail(err, reason);
     FAbandoned = true;
+    if (dropped)
+        SetTraceNote(reason);
     if (err != ECANCELED)
-        Report(NetReason(err) + " when the printer had taken " + std::to_string(taken) + " of " +
+        Report(reason + " when the printer had taken " + std::to_string(taken) + " of " +
                std::to_string(size) + " bytes");
     return false;
 }

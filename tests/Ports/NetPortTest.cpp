@@ -1,6 +1,7 @@
 // The network port against loopback listeners: bytes exact, refusals, stalls, resets and
 // names that do not resolve (through an injected lookup: no test asks a name server).
 #include "Loopback.h"
+#include "StatusPeer.h"
 
 #include "Ports/NetPort.h"
 #include "Rtl/Events.h"
@@ -8,10 +9,12 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <random>
 #include <unistd.h>
 
@@ -232,4 +235,74 @@ TEST(NetPort, NoAddressOpensNothingAndACancelledWaitSaysNothing) {
     EXPECT_EQ(port.Failure().Code, ECANCELED);
     port.Close();
     EXPECT_EQ(quiet.Text(), "");
+}
+
+namespace {
+// A listener on loopback for a scripted printer.
+struct Listening {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::uint16_t port = 0;
+    Listening() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(fd, 4);
+        socklen_t len = sizeof a;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        port = ntohs(a.sin_port);
+    }
+    ~Listening() { close(fd); }
+};
+} // namespace
+
+TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
+    TempDir dir;
+    const std::string invoice = RandomBytes(489);
+    struct Case {
+        PeerOptions peer;
+        const char* said;
+    };
+    PeerOptions resets(true);
+    resets.resetAfter = 5;
+    PeerOptions closes(true);
+    closes.closeAtOnce = true;
+    for (const Case& c : {Case{resets, "connection reset by the printer when"},
+                          Case{closes, "by the printer when the printer had taken "}}) {
+        Listening listening;
+        ScriptedPrinter printer(
+            listening.fd, [](int) { return Reply{}; }, c.peer);
+        TNetPort port;
+        port.SetAddress(Loopback(listening.port));
+        Stderr err(dir.File("err"));
+        ASSERT_TRUE(port.Open()) << port.Failure().Text;
+        EXPECT_FALSE(port.Write(invoice)) << c.said;
+        EXPECT_TRUE(port.Failure().Code == ECONNRESET || port.Failure().Code == EPIPE)
+            << port.Failure().Text;
+        port.Close();
+        const std::string text = err.Text();
+        EXPECT_NE(text.find(c.said), std::string::npos) << text;
+        EXPECT_NE(text.find(" of 489 bytes"), std::string::npos) << text;
+        EXPECT_NE(port.TraceLine().find(" by the printer"), std::string::npos) << port.TraceLine();
+    }
+    // A printer that takes every byte but keeps its end open counts as sent, unconfirmed.
+    PeerOptions holds(true);
+    holds.holdAtEnd = true;
+    Listening listening;
+    ScriptedPrinter printer(
+        listening.fd, [](int) { return Reply{}; }, holds);
+    TNetPort port;
+    port.SetAddress(Loopback(listening.port));
+    ASSERT_TRUE(port.Open());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(port.Write(invoice));
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_LT(clock.elapsed(), 6000);
+    port.Close();
+    EXPECT_NE(port.TraceLine().find("489 of 489 bytes"), std::string::npos) << port.TraceLine();
+    EXPECT_NE(port.TraceLine().find("end not confirmed"), std::string::npos) << port.TraceLine();
+    const auto got = printer.Connections(1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], invoice);
 }
