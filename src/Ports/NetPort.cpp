@@ -22,8 +22,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// After a connection of the job timed out, a printer that is back answers well within this.
+// After a lookup or a connection of the job timed out, a printer (or name server) that is back
+// answers well within this.
 constexpr int kHurriedConnectMs = 300;
+constexpr int kHurriedLookupMs = 300;
 // After a printer kept its end open once, a reset still comes within this.
 constexpr int kHurriedEndMs = 200;
 // What one call reads and drops of bytes nobody asked for.
@@ -85,6 +87,7 @@ std::string TNetPort::Device() const {
 void TNetPort::NewJob() {
     TPort::NewJob();
     FResolved.clear();
+    FLookupHurried = false;
     FConnectHurried = false;
     FEndHurried = false;
 }
@@ -98,17 +101,19 @@ bool TNetPort::Resolve(std::vector<TSockAddr>& addresses) {
         addresses = FResolved;
         return true;
     }
-    const TLookupResult found =
-        LookUp(FLookup, FAddress->Host, FAddress->Port, FLookupBound, Cancel());
+    const int bound = FLookupHurried ? std::min(FLookupBound, kHurriedLookupMs) : FLookupBound;
+    const TLookupResult found = LookUp(FLookup, FAddress->Host, FAddress->Port, bound, Cancel());
     if (found.Cancelled) {
         Fail(ECANCELED, "cancelled");
         return false;
     }
     if (found.TimedOut) {
+        FLookupHurried = true;
         Fail(ETIMEDOUT, "name lookup timed out");
-        Report("name lookup timed out after " + std::to_string(FLookupBound) + " ms");
+        Report("name lookup timed out after " + std::to_string(bound) + " ms");
         return false;
     }
+    FLookupHurried = false;
     if (found.Error != 0) {
         const bool unknown = found.Error == EAI_NONAME || found.Error == EAI_NODATA ||
                              found.Error == EAI_FAIL || found.Error == EAI_AGAIN;

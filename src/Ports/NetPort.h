@@ -71,7 +71,9 @@ class TNetPort : public TPort {
     int FSocket = -1;
     // The addresses of this job's lookup.
     std::vector<TSockAddr> FResolved;
-    // A connection or a printer's end of this job timed out: later ones wait only briefly.
+    // A lookup, a connection or a printer's end of this job timed out: later ones wait only
+    // briefly.
+    bool FLookupHurried = false;
     bool FConnectHurried = false;
     bool FEndHurried = false;
     // Why nothing more can be read from this connection (EPIPE, ECONNRESET), or 0.

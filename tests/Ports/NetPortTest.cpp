@@ -267,8 +267,8 @@ TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     resets.resetAfter = 5;
     PeerOptions closes(true);
     closes.closeAtOnce = true;
-    for (const Case& c : {Case{resets, "connection reset by the printer when"},
-                          Case{closes, "by the printer when the printer had taken "}}) {
+    for (const Case& c :
+         {Case{resets, "connection reset by the printer when"}, Case{closes, "by the printer when the printer had taken "}}) {
         Listening listening;
         ScriptedPrinter printer(
             listening.fd, [](int) { return Reply{}; }, c.peer);
@@ -305,4 +305,30 @@ TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     const auto got = printer.Connections(1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0], invoice);
+}
+
+TEST(NetPort, ALookupThatTimedOutIsShortForTheRestOfTheJob) {
+    TempDir dir;
+    Stderr err(dir.File("err"));
+    TNetPort port;
+    port.SetLookup([](const std::string&, std::uint16_t, std::vector<TSockAddr>&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+        return EAI_AGAIN;
+    });
+    port.SetLookupBound(1000);
+    port.SetAddress(TNetAddress{"printer.test", 9100});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(port.Open());
+    EXPECT_GE(clock.elapsed(), 1000);
+    for (int line = 0; line < 3; ++line) {
+        clock.restart();
+        EXPECT_FALSE(port.Open());
+        EXPECT_LT(clock.elapsed(), 700) << line;
+        EXPECT_EQ(port.Failure().Code, ETIMEDOUT);
+    }
+    port.NewJob();
+    clock.restart();
+    EXPECT_FALSE(port.Open());
+    EXPECT_GE(clock.elapsed(), 1000);
 }
