@@ -267,8 +267,8 @@ TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     resets.resetAfter = 5;
     PeerOptions closes(true);
     closes.closeAtOnce = true;
-    for (const Case& c :
-         {Case{resets, "connection reset by the printer when"}, Case{closes, "by the printer when the printer had taken "}}) {
+    for (const Case& c : {Case{resets, "connection reset by the printer when"},
+                          Case{closes, "by the printer when the printer had taken "}}) {
         Listening listening;
         ScriptedPrinter printer(
             listening.fd, [](int) { return Reply{}; }, c.peer);

@@ -26,7 +26,8 @@ TEST_F(FormTest, ACommandThePrinterDroppedGivesTheNetSendMessage) {
         form().Button2Click();
         EXPECT_EQ(rec_.Texts(), QStringList{QStringLiteral("NET 元件,傳送命令異常！")});
         const std::string said = capture.Stop();
-        EXPECT_NE(said.find("by the printer when the printer had taken "), std::string::npos) << said;
+        EXPECT_NE(said.find("by the printer when the printer had taken "), std::string::npos)
+            << said;
     }
     // A printer that takes the line and closes in order: no box.
     {
