@@ -1,5 +1,6 @@
 // Status requests against printers that misbehave, on a pseudo-terminal and on a loopback
 // connection: stray and late bytes, answers without end, devices and connections that go away.
+#include "Loopback.h"
 #include "Ports/NetPort.h"
 #include "Ports/SerialPort.h"
 #include "Ports/StatusQuery.h"
@@ -8,9 +9,7 @@
 #include "TempDir.h"
 
 #include <QTimer>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 
 namespace {
 
@@ -29,19 +28,10 @@ struct SerialLine {
 };
 
 struct NetLine {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ListeningSocket listening;
+    int fd = listening.Fd();
     TNetPort port;
-    NetLine() {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(fd, 4);
-        socklen_t len = sizeof a;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-        port.SetAddress(TNetAddress{"127.0.0.1", ntohs(a.sin_port)});
-    }
-    ~NetLine() { close(fd); }
+    NetLine() { port.SetAddress(TNetAddress{"127.0.0.1", listening.Port()}); }
 };
 
 // Counts timer ticks: a frozen window would count none.

@@ -9,12 +9,10 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <random>
 #include <unistd.h>
 
@@ -237,25 +235,6 @@ TEST(NetPort, NoAddressOpensNothingAndACancelledWaitSaysNothing) {
     EXPECT_EQ(quiet.Text(), "");
 }
 
-namespace {
-// A listener on loopback for a scripted printer.
-struct Listening {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t port = 0;
-    Listening() {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(fd, 4);
-        socklen_t len = sizeof a;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-        port = ntohs(a.sin_port);
-    }
-    ~Listening() { close(fd); }
-};
-} // namespace
-
 TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     TempDir dir;
     const std::string invoice = RandomBytes(489);
@@ -269,11 +248,11 @@ TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     closes.closeAtOnce = true;
     for (const Case& c : {Case{resets, "connection reset by the printer when"},
                           Case{closes, "by the printer when the printer had taken "}}) {
-        Listening listening;
+        ListeningSocket listening;
         ScriptedPrinter printer(
-            listening.fd, [](int) { return Reply{}; }, c.peer);
+            listening.Fd(), [](int) { return Reply{}; }, c.peer);
         TNetPort port;
-        port.SetAddress(Loopback(listening.port));
+        port.SetAddress(Loopback(listening.Port()));
         Stderr err(dir.File("err"));
         ASSERT_TRUE(port.Open()) << port.Failure().Text;
         EXPECT_FALSE(port.Write(invoice)) << c.said;
@@ -288,11 +267,11 @@ TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
     // A printer that takes every byte but keeps its end open counts as sent, unconfirmed.
     PeerOptions holds(true);
     holds.holdAtEnd = true;
-    Listening listening;
+    ListeningSocket listening;
     ScriptedPrinter printer(
-        listening.fd, [](int) { return Reply{}; }, holds);
+        listening.Fd(), [](int) { return Reply{}; }, holds);
     TNetPort port;
-    port.SetAddress(Loopback(listening.port));
+    port.SetAddress(Loopback(listening.Port()));
     ASSERT_TRUE(port.Open());
     QElapsedTimer clock;
     clock.start();
