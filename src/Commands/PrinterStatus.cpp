@@ -1,5 +1,7 @@
 #include "Commands/PrinterStatus.h"
 
+#include <algorithm>
+
 namespace {
 
 QString YesNo(bool on) {
@@ -105,24 +107,69 @@ QStringList DecodeStatusByte(const TStatusAnswer& answer) {
         }
     }
     if (answer.Bytes.size() > 1)
-        lines << name + QStringLiteral("：多出的位元組 ") + HexText(answer.Bytes.substr(1)) +
+        lines << name + QStringLiteral("：多出的位元組 ") +
+                     KeptBytesText(answer.Bytes.substr(1), answer.Dropped) +
                      QStringLiteral(" (未採用)");
     return lines;
 }
 
+QString KeptBytesText(const std::string& kept, std::size_t dropped) {
+    return HexText(kept) +
+           (dropped == 0 ? QString() : QStringLiteral("，另有 %1 位元組已捨棄").arg(dropped));
+}
+
+bool StatusAnswerStopsPrinting(const TStatusAnswer& answer) {
+    using namespace StatusBit;
+    if (answer.Bytes.empty() || !StatusByteRecognised(static_cast<std::uint8_t>(answer.Bytes[0])))
+        return false;
+    const auto byte = static_cast<std::uint8_t>(answer.Bytes[0]);
+    switch (answer.Request) {
+    case srPrinter:
+        return byte & Offline;
+    case srOffline:
+        return byte & (CoverOpen | StoppedByPaperEnd | ErrorOccurred);
+    case srError:
+        return byte & (Mechanical | AutoCutter | Unrecoverable | AutoRecoverable);
+    case srPaper:
+        return (byte & PaperEnd) == PaperEnd;
+    }
+    return false;
+}
+
 void TStatusCollector::Begin(TStatusRequest request) {
-    FAnswers.push_back({request, {}});
+    FAnswers.push_back({request, {}, 0});
     FOpen = true;
 }
 
+namespace {
+// Appends what fits of size bytes (the first byte and StatusExtraKept more), counts the rest.
+void Keep(std::string& into, std::size_t& dropped, const char* data, std::size_t size) {
+    const std::size_t room = 1 + StatusExtraKept - std::min(into.size(), 1 + StatusExtraKept);
+    const std::size_t n = std::min(room, size);
+    into.append(data, n);
+    dropped += size - n;
+}
+} // namespace
+
 void TStatusCollector::Take(const std::uint8_t* data, std::size_t size) {
-    if (!FOpen)
-        return;
-    FAnswers.back().Bytes.append(reinterpret_cast<const char*>(data), size);
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    if (FOpen)
+        Keep(FAnswers.back().Bytes, FAnswers.back().Dropped, bytes, size);
+    else
+        Keep(FLate, FLateDropped, bytes, size);
+}
+
+void TStatusCollector::Take(const std::string& bytes) {
+    Take(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 void TStatusCollector::End() {
     FOpen = false;
+}
+
+bool LptStatusStopsPrinting(int status) {
+    using namespace LptStatusBit;
+    return (status & PaperOut) || !(status & Selected) || !(status & NoError);
 }
 
 QStringList DecodeLptStatus(int status) {

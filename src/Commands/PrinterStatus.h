@@ -47,36 +47,51 @@ std::string StatusRequestBytes(TStatusRequest request);
 // True when the answer's fixed bits are as every answer has them.
 bool StatusByteRecognised(std::uint8_t answer);
 
-// What one request got back: every byte that came within the bound (none: no answer).
+// What one request got back: the bytes that came within the bound and the settle time after
+// the answer (none: no answer), the answer and at most StatusExtraKept more; the rest is
+// only counted.
 struct TStatusAnswer {
     TStatusRequest Request = srPrinter;
     std::string Bytes;
+    std::size_t Dropped = 0;
 };
+constexpr std::size_t StatusExtraKept = 64;
 
 // The facts of one answer, one line each ("上蓋：開啟"). An answer whose fixed bits are wrong
 // gives one line "…：無法辨識 (FF)"; no byte gives "…：沒有回應"; bytes beyond the first are
-// named and not decoded.
+// named and not decoded, and those dropped counted.
 QStringList DecodeStatusByte(const TStatusAnswer& answer);
+// True when the answer says the printer cannot print now: off line, cover open, stopped at
+// the paper end, an error, or the roll used up (near its end it still prints).
+bool StatusAnswerStopsPrinting(const TStatusAnswer& answer);
+// Kept bytes in hex with the count of those dropped: "1A 16，另有 3 位元組已捨棄".
+QString KeptBytesText(const std::string& kept, std::size_t dropped);
 // "印表機", "離線原因", "錯誤原因", "紙捲感應器".
 QString StatusRequestName(TStatusRequest request);
 
 // Collects the answers of a run of requests. Bytes count only while a request is open: what
-// comes after its bound passed (a late answer) is dropped, never given to the next request.
+// comes while none is (a late answer, a stray byte) belongs to nobody and is kept apart, never
+// given to the next request. Each answer and the late bytes keep at most StatusExtraKept bytes
+// beyond the first and count the rest.
 class TStatusCollector {
   public:
-    // A new request; whatever came since the last one ended is dropped.
     void Begin(TStatusRequest request);
     void Take(const std::uint8_t* data, std::size_t size);
+    void Take(const std::string& bytes);
     // The request's bound passed.
     void End();
     bool Open() const { return FOpen; }
     // The open request has its answer byte.
     bool Answered() const { return FOpen && !FAnswers.back().Bytes.empty(); }
     const std::vector<TStatusAnswer>& Answers() const { return FAnswers; }
+    const std::string& Late() const { return FLate; }
+    std::size_t LateDropped() const { return FLateDropped; }
 
   private:
     std::vector<TStatusAnswer> FAnswers;
     bool FOpen = false;
+    std::string FLate;
+    std::size_t FLateDropped = 0;
 };
 
 // The status lines of a Linux printer device (LPGETSTATUS): the byte of the port's status
@@ -88,6 +103,8 @@ constexpr int PaperOut = 0x20;
 constexpr int NotBusy = 0x80;
 } // namespace LptStatusBit
 QStringList DecodeLptStatus(int status);
+// Paper out, not selected or an error: the printer cannot print now.
+bool LptStatusStopsPrinting(int status);
 
 // "1B 40 0A".
 QString HexText(const std::string& bytes);

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -22,8 +22,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// After a connection of the job timed out, a printer that is back answers well within this.
+// After a lookup or a connection of the job timed out, a printer (or name server) that is back
+// answers well within this.
 constexpr int kHurriedConnectMs = 300;
+constexpr int kHurriedLookupMs = 300;
+// After a printer kept its end open once, a reset still comes within this.
+constexpr int kHurriedEndMs = 200;
+// What one call reads and drops of bytes nobody asked for.
+constexpr std::size_t kDropChunk = 64 * 1024;
 
 int MsLeft(Clock::time_point deadline) {
     const auto left =
@@ -81,7 +87,9 @@ std::string TNetPort::Device() const {
 void TNetPort::NewJob() {
     TPort::NewJob();
     FResolved.clear();
+    FLookupHurried = false;
     FConnectHurried = false;
+    FEndHurried = false;
 }
 
 void TNetPort::Report(const std::string& reason) const {
@@ -93,17 +101,19 @@ bool TNetPort::Resolve(std::vector<TSockAddr>& addresses) {
         addresses = FResolved;
         return true;
     }
-    const TLookupResult found =
-        LookUp(FLookup, FAddress->Host, FAddress->Port, FLookupBound, Cancel());
+    const int bound = FLookupHurried ? std::min(FLookupBound, kHurriedLookupMs) : FLookupBound;
+    const TLookupResult found = LookUp(FLookup, FAddress->Host, FAddress->Port, bound, Cancel());
     if (found.Cancelled) {
         Fail(ECANCELED, "cancelled");
         return false;
     }
     if (found.TimedOut) {
+        FLookupHurried = true;
         Fail(ETIMEDOUT, "name lookup timed out");
-        Report("name lookup timed out after " + std::to_string(FLookupBound) + " ms");
+        Report("name lookup timed out after " + std::to_string(bound) + " ms");
         return false;
     }
+    FLookupHurried = false;
     if (found.Error != 0) {
         const bool unknown = found.Error == EAI_NONAME || found.Error == EAI_NODATA ||
                              found.Error == EAI_FAIL || found.Error == EAI_AGAIN;
@@ -153,6 +163,9 @@ bool TNetPort::ConnectTo(const TSockAddr& address, int boundMs) {
 
 bool TNetPort::DoOpen() {
     FAbandoned = false;
+    FReadEnd = 0;
+    // A new connection carries no answer to a request of an earlier one.
+    SetAnswerOwedSince(-1);
     if (!FAddress) {
         Fail(EDESTADDRREQ, "no printer address");
         const std::string var = PortOverrideVariable("NET");
@@ -183,7 +196,8 @@ bool TNetPort::DoOpen() {
     return false;
 }
 
-bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written) {
+bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                       bool answerFollows) {
     // As on a serial port, nothing to write always succeeds.
     if (bytes.empty())
         return true;
@@ -192,6 +206,34 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
         return false;
     }
     std::size_t done = 0;
+    if (const int err = SendAll(bytes, boundMs, done); err != 0) {
+        written = done;
+        return Abandon(err, done, bytes.size());
+    }
+    std::size_t pending = 0;
+    int err = WaitDelivered(boundMs, pending);
+    written = done - std::min(done, pending);
+    if (err != 0)
+        return Abandon(err, written, bytes.size());
+    if (answerFollows)
+        return true;
+    // Taken by the printer's system is not yet taken by the printer: its end tells.
+    bool closedFirst = false;
+    err =
+        AwaitPrinterEnd(FEndHurried ? std::min(FEndBound, kHurriedEndMs) : FEndBound, closedFirst);
+    if (err == ETIMEDOUT || err == ECANCELED) {
+        FEndHurried = err == ETIMEDOUT;
+        SetTraceNote("end not confirmed");
+        return true;
+    }
+    if (err == 0)
+        return true;
+    // What the printer's system acknowledged; how much the printer itself took is unknown.
+    written = Acknowledged(done);
+    return Abandon(err, written, bytes.size(), closedFirst);
+}
+
+int TNetPort::SendAll(const std::string& bytes, int boundMs, std::size_t& done) {
     while (done < bytes.size()) {
         const ssize_t n =
             ::send(FSocket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -199,57 +241,114 @@ bool TNetPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& writt
             done += static_cast<std::size_t>(n);
             continue;
         }
-        int err = errno;
+        const int err = errno;
         if (n < 0 && err == EINTR)
             continue;
-        if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK)) {
-            // No room: the printer reads no more. Wait, but not longer than the bound.
-            short revents = 0;
-            const TWaitEnd end = WaitForFd(FSocket, POLLOUT, boundMs, Cancel(), &revents);
-            if (end == weReady && !(revents & (POLLERR | POLLHUP)))
-                continue;
-            err = end == weTimeout     ? ETIMEDOUT
-                  : end == weCancelled ? ECANCELED
-                                       : SocketError(FSocket);
-        }
-        written = done;
-        return Abandon(err, done, bytes.size());
+        if (n >= 0 || (err != EAGAIN && err != EWOULDBLOCK))
+            return err != 0 ? err : EIO;
+        // No room: the printer reads no more. Wait, but not longer than the bound.
+        short revents = 0;
+        const TWaitEnd end = WaitForFd(FSocket, POLLOUT, boundMs, Cancel(), &revents);
+        if (end == weReady && !(revents & (POLLERR | POLLHUP)))
+            continue;
+        return end == weTimeout ? ETIMEDOUT : end == weCancelled ? ECANCELED : SocketError(FSocket);
     }
-    std::size_t pending = 0;
-    const int err = WaitDelivered(boundMs, pending);
-    written = done - std::min(done, pending);
-    return err == 0 || Abandon(err, written, bytes.size());
+    return 0;
 }
 
-int TNetPort::Receive(std::string& into, int boundMs) {
+int TNetPort::Read(std::string& into, std::size_t max, int timeoutMs) {
     if (FSocket < 0)
-        return ENOTCONN;
-    short revents = 0;
-    const TWaitEnd end = WaitForFd(FSocket, POLLIN, boundMs, Cancel(), &revents);
+        return EBADF;
+    if (FReadEnd != 0)
+        return FReadEnd;
+    const TWaitEnd end = WaitForFd(FSocket, POLLIN, timeoutMs, Cancel());
     if (end == weCancelled)
         return ECANCELED;
     if (end == weTimeout)
         return 0;
-    for (;;) {
-        char buf[256];
-        const ssize_t n = ::recv(FSocket, buf, sizeof buf, MSG_DONTWAIT);
+    std::size_t taken = 0;
+    while (taken < max && FReadEnd == 0) {
+        char buf[4096];
+        const ssize_t n = ::recv(FSocket, buf, std::min(sizeof buf, max - taken), MSG_DONTWAIT);
         if (n > 0) {
             into.append(buf, static_cast<std::size_t>(n));
-            continue;
+            taken += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            FReadEnd = EPIPE;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            break;
+        } else if (errno != EINTR) {
+            FReadEnd = errno;
         }
-        if (n == 0)
-            return ECONNRESET;
-        if (errno == EINTR)
-            continue;
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+    }
+    // Bytes that came before the end are handed on first.
+    return taken > 0 ? 0 : FReadEnd;
+}
+
+int TNetPort::DropIncoming(bool& ended) {
+    std::size_t dropped = 0;
+    while (dropped < kDropChunk) {
+        char sink[4096];
+        const ssize_t n = ::recv(FSocket, sink, sizeof sink, MSG_DONTWAIT);
+        if (n > 0) {
+            dropped += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            ended = true;
+            return 0;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return 0;
+        } else if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
+int TNetPort::AwaitPrinterEnd(int boundMs, bool& closedFirst) {
+    ::shutdown(FSocket, SHUT_WR);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(boundMs);
+    for (;;) {
+        if (const int err = SocketError(FSocket); err != 0) {
+            // A reset after the printer's own close comes as EPIPE.
+            closedFirst = closedFirst || err == EPIPE;
+            return err;
+        }
+        if (!closedFirst)
+            if (const int err = DropIncoming(closedFirst); err != 0)
+                return err;
+        // Closed in order, and our end (every byte and the close) acknowledged: delivered.
+        int unacked = 0;
+        if (closedFirst && ioctl(FSocket, SIOCOUTQ, &unacked) == 0 && unacked <= 0)
+            return 0;
+        const int left = MsLeft(deadline);
+        if (left == 0)
+            return ETIMEDOUT;
+        // After the printer's close only a reset can still come: look every millisecond.
+        const TWaitEnd end = closedFirst ? Pause(std::min(left, 1), Cancel())
+                                         : WaitForFd(FSocket, POLLIN, left, Cancel());
+        if (end == weCancelled)
+            return ECANCELED;
     }
 }
 
-bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size) {
-    Fail(err, NetReason(err));
+std::size_t TNetPort::Acknowledged(std::size_t sent) const {
+    tcp_info info{};
+    socklen_t len = sizeof info;
+    if (getsockopt(FSocket, IPPROTO_TCP, TCP_INFO, &info, &len) != 0 || info.tcpi_bytes_acked == 0)
+        return 0;
+    // The count includes the connection's opening.
+    return std::min<std::size_t>(sent, info.tcpi_bytes_acked - 1);
+}
+
+bool TNetPort::Abandon(int err, std::size_t taken, std::size_t size, bool closedFirst) {
+    const bool dropped = closedFirst || err == EPIPE || err == ECONNRESET;
+    const std::string reason = closedFirst ? "connection closed by the printer" : NetReason(err);
+    Fail(err, reason);
     FAbandoned = true;
+    if (dropped)
+        SetTraceNote(reason);
     if (err != ECANCELED)
-        Report(NetReason(err) + " when the printer had taken " + std::to_string(taken) + " of " +
+        Report(reason + " when the printer had taken " + std::to_string(taken) + " of " +
                std::to_string(size) + " bytes");
     return false;
 }
@@ -288,10 +387,9 @@ void TNetPort::DoClose() {
         setsockopt(FSocket, SOL_SOCKET, SO_LINGER, &now, sizeof now);
     } else {
         // What the printer sent back is read and dropped, so closing ends the connection in
-        // order instead of resetting it.
-        char sink[512];
-        while (::recv(FSocket, sink, sizeof sink, MSG_DONTWAIT) > 0) {
-        }
+        // order instead of resetting it; a printer that keeps sending gets the reset.
+        bool ended = false;
+        DropIncoming(ended);
         ::shutdown(FSocket, SHUT_WR);
     }
     ::close(FSocket);

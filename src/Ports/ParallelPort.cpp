@@ -9,8 +9,20 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+bool IsPrinterDevice(const std::string& path) {
+    return path.rfind("/dev/lp", 0) == 0 || path.rfind("/dev/usb/lp", 0) == 0;
+}
+
 std::string TParallelPort::Device() const {
     return DevicePath(Name());
+}
+
+TAnswerKind TParallelPort::Answers() const {
+    return IsPrinterDevice(Device()) ? akDeviceLines : akNone;
+}
+
+int TParallelPort::Read(std::string&, std::size_t, int) {
+    return EOPNOTSUPP;
 }
 
 bool TParallelPort::DoOpen() {
@@ -24,7 +36,7 @@ bool TParallelPort::DoOpen() {
     return false;
 }
 
-bool TParallelPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written) {
+bool TParallelPort::DoWrite(const std::string& bytes, int boundMs, std::size_t& written, bool) {
     // A file that did not open fails to write, also with nothing to write.
     if (!FFile || !FFile->IsOpen()) {
         Fail(EBADF, "not open");

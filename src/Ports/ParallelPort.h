@@ -13,6 +13,9 @@ class TParallelPort : public TPort {
 
     std::string Device() const override;
     bool IsOpen() const override { return FFile && FFile->IsOpen(); }
+    // A printer device's driver reports its status lines; nothing is read back from any.
+    TAnswerKind Answers() const override;
+    int Read(std::string& into, std::size_t max, int timeoutMs) override;
 
     // The direct device test: opens an existing device without sharing, writes the bytes with
     // one call whose result is not examined, closes. False when the device did not open.
@@ -20,9 +23,13 @@ class TParallelPort : public TPort {
 
   protected:
     bool DoOpen() override;
-    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;
+    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                 bool answerFollows) override;
     void DoClose() override;
 
   private:
     std::unique_ptr<TDeviceWriter> FFile;
 };
+
+// /dev/lp*, /dev/usb/lp*: the devices whose drivers report the status lines.
+bool IsPrinterDevice(const std::string& path);

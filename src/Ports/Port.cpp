@@ -5,20 +5,27 @@
 
 #include <cerrno>
 
-namespace {} // namespace
-
 bool TPort::Open() {
     ClearFailure();
     FSent.clear();
     FWritten = 0;
+    FTraceNote.clear();
     FStartMs = FEndMs = SteadyMs();
     return DoOpen();
 }
 
 bool TPort::Write(const std::string& bytes) {
+    return WriteCycle(bytes, false);
+}
+
+bool TPort::WriteRequest(const std::string& bytes) {
+    return WriteCycle(bytes, true);
+}
+
+bool TPort::WriteCycle(const std::string& bytes, bool answerFollows) {
     FSent = bytes;
     FWritten = 0;
-    const bool all = DoWrite(bytes, FHurried ? 0 : FBound, FWritten);
+    const bool all = DoWrite(bytes, FHurried ? 0 : FBound, FWritten, answerFollows);
     FEndMs = SteadyMs();
     // One time-out per job is enough: a device that came back is used at once all the same.
     if (!all && Failure().Code == ETIMEDOUT)
@@ -40,5 +47,5 @@ void TPort::Fail(int code, std::string text) {
 std::string TPort::TraceLine() const {
     return FName + " (" + Device() + ") [" + HexBytes(FSent) + "] " + std::to_string(FWritten) +
            " of " + std::to_string(FSent.size()) + " bytes, " + std::to_string(FEndMs - FStartMs) +
-           " ms";
+           " ms" + (FTraceNote.empty() ? std::string() : ", " + FTraceNote);
 }

@@ -8,6 +8,10 @@ class TWaitCancel;
 
 enum TPortKind : std::uint8_t { pkSerial, pkParallel, pkNetwork };
 
+// What a port can tell about its printer: nothing (a file, a FIFO), the bytes the printer
+// sends back (status answers), or the status lines of a printer device's driver.
+enum TAnswerKind : std::uint8_t { akNone, akStatusBytes, akDeviceLines };
+
 // Why the last step of a port failed: an errno value (0 for none) and a few words.
 struct TPortFailure {
     int Code = 0;
@@ -32,6 +36,15 @@ class TPort {
     // True when every byte went out. The device may take no bytes for at most the port's
     // bound; after a time-out the port tries without waiting until the next job.
     bool Write(const std::string& bytes);
+    // As Write, for a request whose answer is read next: a connection stays open for it.
+    bool WriteRequest(const std::string& bytes);
+    // What the device sent back: waits at most timeoutMs for the first byte (0: only looks),
+    // then appends what is waiting, at most max bytes; the rest waits for the next read.
+    // 0 (also when nothing came), or why nothing more can come: ECANCELED (the job's wait was
+    // cancelled), EIO (the device went away), EPIPE (the printer closed the connection),
+    // ECONNRESET (it reset the connection), EBADF (not open), EOPNOTSUPP (no answers).
+    virtual int Read(std::string& into, std::size_t max, int timeoutMs) = 0;
+    virtual TAnswerKind Answers() const = 0;
     // Closes what is open. The parallel port raises EInOutError 103 when it never opened.
     void Close();
     virtual bool IsOpen() const = 0;
@@ -42,6 +55,7 @@ class TPort {
 
     // Waits of this port end at once when this is cancelled (the window closes).
     void SetCancel(const TWaitCancel* cancel) { FCancel = cancel; }
+    const TWaitCancel* Cancel() const { return FCancel; }
     // How long the device may take no bytes before a write fails, in ms.
     int Bound() const { return FBound; }
     void SetBound(int ms) { FBound = ms; }
@@ -50,18 +64,27 @@ class TPort {
     // A new job: the port waits for its device again.
     virtual void NewJob() { FHurried = false; }
 
+    // When (SteadyMs) a status request on this line went unanswered, -1 when none did: its
+    // answer may still come, and then belongs to nobody.
+    long long AnswerOwedSince() const { return FAnswerOwedSince; }
+    void SetAnswerOwedSince(long long ms) { FAnswerOwedSince = ms; }
+
   protected:
     virtual bool DoOpen() = 0;
     // True when every byte went out; written tells how many did. Waits at most boundMs
-    // without progress.
-    virtual bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) = 0;
+    // without progress. answerFollows: the bytes are a request whose answer is read next.
+    virtual bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                         bool answerFollows) = 0;
     virtual void DoClose() = 0;
 
     void Fail(int code, std::string text);
     void ClearFailure() { FFailure = {}; }
-    const TWaitCancel* Cancel() const { return FCancel; }
+    // Words the trace adds to this cycle ("end not confirmed").
+    void SetTraceNote(std::string note) { FTraceNote = std::move(note); }
 
   private:
+    bool WriteCycle(const std::string& bytes, bool answerFollows);
+
     std::string FName;
     TPortKind FKind;
     TPortFailure FFailure;
@@ -73,4 +96,6 @@ class TPort {
     std::size_t FWritten = 0;
     long long FStartMs = 0;
     long long FEndMs = 0;
+    std::string FTraceNote;
+    long long FAnswerOwedSince = -1;
 };

@@ -1,8 +1,49 @@
 #include "Ports/SerialPort.h"
 
 #include "DeviceIo/Devices.h"
+#include "Rtl/Events.h"
+#include "Rtl/Tick.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The driver's receive settings for one read: every byte handed on as it comes; put back after.
+class TReceiveHook {
+  public:
+    TReceiveHook(TSerialDriver& driver, std::string& into)
+        : FDriver(driver), FData(driver.OnReceiveData()), FPacket(driver.OnReceivePacket()),
+          FSize(driver.PacketSize()), FTimeout(driver.PacketTimeout()), FMode(driver.PacketMode()) {
+        FDriver.SetPacketSize(-1);
+        FDriver.SetOnReceivePacket(nullptr);
+        // One poll reads at most the driver's receive buffer, so this stays small.
+        FDriver.SetOnReceiveData(
+            [&into](TSerialDriver*, const std::uint8_t* data, std::uint32_t size) {
+                into.append(reinterpret_cast<const char*>(data), size);
+            });
+    }
+    ~TReceiveHook() {
+        FDriver.SetOnReceiveData(FData);
+        FDriver.SetOnReceivePacket(FPacket);
+        FDriver.SetPacketSize(FSize);
+        FDriver.SetPacketTimeout(FTimeout);
+        FDriver.SetPacketMode(FMode);
+    }
+    TReceiveHook(const TReceiveHook&) = delete;
+    TReceiveHook& operator=(const TReceiveHook&) = delete;
+
+  private:
+    TSerialDriver& FDriver;
+    TComPortReceiveDataEvent FData;
+    TComPortReceivePacketEvent FPacket;
+    std::int16_t FSize;
+    std::int32_t FTimeout;
+    TPacketMode FMode;
+};
+
+} // namespace
 
 std::string TSerialPort::Device() const {
     const TComPortNumber number = FNumber.value_or(FDriver.ComPort());
@@ -10,16 +51,18 @@ std::string TSerialPort::Device() const {
 }
 
 bool TSerialPort::DoOpen() {
+    FReceived.clear();
     if (FNumber)
         FDriver.SetComPort(*FNumber);
     if (FDriver.Connect())
         return true;
-    // The driver has said why on standard error.
-    Fail(EIO, "the serial driver did not open the port");
+    // The driver has said why on standard error; its reason is the port's.
+    const int err = FDriver.LastError() != 0 ? FDriver.LastError() : EIO;
+    Fail(err, std::strerror(err));
     return false;
 }
 
-bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written) {
+bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written, bool) {
     // The driver keeps its own output time-out (OutputTimeout); an empty string always
     // succeeds, connected or not.
     if (FDriver.SendString(bytes)) {
@@ -27,11 +70,44 @@ bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written) {
         return true;
     }
     // How much went out is in the driver's own trace.
-    Fail(FDriver.Connected() ? ETIMEDOUT : EBADF,
-         FDriver.Connected() ? "output made no progress" : "not open");
+    if (FDriver.DeviceLost())
+        Fail(EIO, "the device went away");
+    else if (FDriver.Connected())
+        Fail(ETIMEDOUT, "output made no progress");
+    else
+        Fail(EBADF, "not open");
     return false;
 }
 
+int TSerialPort::Await(long long deadline) {
+    TReceiveHook hook(FDriver, FReceived);
+    for (;;) {
+        FDriver.PollTimerProc();
+        if (!FReceived.empty())
+            return 0;
+        if (FDriver.DeviceLost())
+            return EIO;
+        if (SteadyMs() >= deadline)
+            return 0;
+        if (Pause(1, Cancel()) == weCancelled)
+            return ECANCELED;
+    }
+}
+
+int TSerialPort::Read(std::string& into, std::size_t max, int timeoutMs) {
+    if (!FDriver.Connected())
+        return EBADF;
+    if (FReceived.empty()) {
+        if (const int err = Await(SteadyMs() + std::max(0, timeoutMs)); err != 0)
+            return err;
+    }
+    const std::size_t n = std::min(max, FReceived.size());
+    into.append(FReceived, 0, n);
+    FReceived.erase(0, n);
+    return 0;
+}
+
 void TSerialPort::DoClose() {
+    FReceived.clear();
     FDriver.Disconnect();
 }

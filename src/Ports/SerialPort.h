@@ -1,6 +1,7 @@
 #pragma once
 // A serial port through the program's serial driver: the driver opens, programs and writes
-// the line; this port only chooses the driver's port number for each cycle.
+// the line; this port chooses the driver's port number for each cycle and reads answers
+// through the driver's receive path.
 #include "Ports/Port.h"
 #include "SerialDriver/SerialDriver.h"
 
@@ -14,15 +15,23 @@ class TSerialPort : public TPort {
 
     std::string Device() const override;
     bool IsOpen() const override { return FDriver.Connected(); }
-    // The driver that carries this port, for requests that read the printer's answers.
-    TSerialDriver& Driver() { return FDriver; }
+    TAnswerKind Answers() const override { return akStatusBytes; }
+    // The driver polls about every millisecond while this waits; its handlers and packet
+    // settings are as before afterwards.
+    int Read(std::string& into, std::size_t max, int timeoutMs) override;
 
   protected:
     bool DoOpen() override;
-    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written) override;
+    bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
+                 bool answerFollows) override;
     void DoClose() override;
 
   private:
+    // Polls the driver until bytes came, the device went away or the deadline passed.
+    int Await(long long deadline);
+
     TSerialDriver& FDriver;
     std::optional<TComPortNumber> FNumber;
+    // Received bytes beyond what a read took: one poll's worth at most.
+    std::string FReceived;
 };

@@ -1,7 +1,5 @@
 #include "Ports/StatusQuery.h"
 
-#include "Ports/NetPort.h"
-#include "Ports/SerialPort.h"
 #include "Rtl/Events.h"
 #include "Rtl/Tick.h"
 
@@ -14,34 +12,30 @@
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
+// What one read takes; the collector keeps what it may of it.
+constexpr std::size_t kReadChunk = 4096;
 
-// The driver's receive settings, put back after a request.
-struct TReceiveSettings {
-    explicit TReceiveSettings(TSerialDriver& driver)
-        : Driver(driver), Size(driver.PacketSize()), Timeout(driver.PacketTimeout()),
-          Mode(driver.PacketMode()) {}
-    ~TReceiveSettings() {
-        Driver.SetOnReceivePacket(nullptr);
-        Driver.SetPacketSize(Size);
-        Driver.SetPacketTimeout(Timeout);
-        Driver.SetPacketMode(Mode);
+// The query's cancel on the port for one run.
+class TCancelOnPort {
+  public:
+    TCancelOnPort(TPort& port, const TWaitCancel* cancel) : FPort(port), FBefore(port.Cancel()) {
+        if (cancel)
+            FPort.SetCancel(cancel);
     }
-    TReceiveSettings(const TReceiveSettings&) = delete;
-    TReceiveSettings& operator=(const TReceiveSettings&) = delete;
-    TSerialDriver& Driver;
-    std::int16_t Size;
-    std::int32_t Timeout;
-    TPacketMode Mode;
+    ~TCancelOnPort() { FPort.SetCancel(FBefore); }
+    TCancelOnPort(const TCancelOnPort&) = delete;
+    TCancelOnPort& operator=(const TCancelOnPort&) = delete;
+
+  private:
+    TPort& FPort;
+    const TWaitCancel* FBefore;
 };
 
-} // namespace
-
-bool IsPrinterDevice(const std::string& path) {
-    return StartsWith(path, "/dev/lp") || StartsWith(path, "/dev/usb/lp");
+int MsUntil(long long deadline) {
+    return static_cast<int>(std::max(0LL, deadline - SteadyMs()));
 }
+
+} // namespace
 
 int ReadLptStatus(const std::string& path, int& status) {
     // The usb printer driver only opens for writing; nothing is written.
@@ -61,200 +55,144 @@ TStatusReport TStatusQuery::Run(TPort& port, TCommandSet set) {
     report.Port = port.Name();
     report.Device = port.Device();
     report.Kind = port.Kind();
+    report.Bound = Bound;
     FCollector = {};
-    if (port.Kind() == pkParallel) {
-        AskParallel(port, report);
+    switch (port.Answers()) {
+    case akNone:
+        report.Outcome = soNoStatusDevice;
         return report;
+    case akDeviceLines:
+        AskDevice(report);
+        return report;
+    case akStatusBytes:
+        break;
     }
     if (set != csEPSON) {
         report.Outcome = soNotSupported;
         return report;
     }
+    TCancelOnPort cancel(port, FCancel);
     const long long start = SteadyMs();
     const bool opened = port.Open();
     report.OpenMs = SteadyMs() - start;
     if (!opened) {
         report.Outcome = soOpenFailed;
+        report.FailureCode = port.Failure().Code;
         report.Failure = port.Failure().Text;
         port.Close();
         return report;
     }
-    if (port.Kind() == pkSerial)
-        AskSerial(static_cast<TSerialPort&>(port), report);
-    else
-        AskNet(static_cast<TNetPort&>(port), report);
+    AskAll(port, report);
     report.Answers = FCollector.Answers();
+    report.Late = FCollector.Late();
+    report.LateDropped = FCollector.LateDropped();
     port.Close();
     return report;
 }
 
-template <class Send, class Wait>
-void TStatusQuery::AskAll(TStatusReport& report, Send send, Wait wait) {
-    for (int n = 1; n <= StatusRequestCount; ++n) {
-        const auto request = static_cast<TStatusRequest>(n);
-        const std::string bytes = StatusRequestBytes(request);
-        FCollector.Begin(request);
-        report.ToSend += bytes.size();
-        if (!send(bytes)) {
-            FCollector.End();
-            report.Outcome = soSendFailed;
-            return;
-        }
-        report.Sent += bytes.size();
-        const bool cancelled = !wait();
-        FCollector.End();
-        if (cancelled) {
-            report.Outcome = soCancelled;
-            return;
-        }
-        // A printer that let one request pass is not asked again: its late answer could not
-        // be told from the answer to the next.
-        if (FCollector.Answers().back().Bytes.empty())
-            return;
+int TStatusQuery::Collect(TPort& port, long long deadline, bool untilAnswer) {
+    for (;;) {
+        std::string chunk;
+        const int err = port.Read(chunk, kReadChunk, MsUntil(deadline));
+        FCollector.Take(chunk);
+        if (err != 0)
+            return err;
+        if ((untilAnswer && FCollector.Answered()) || MsUntil(deadline) == 0)
+            return 0;
     }
 }
 
-void TStatusQuery::AskSerial(TSerialPort& port, TStatusReport& report) {
-    TSerialDriver& driver = port.Driver();
-    // The answers come through the driver's receive path: one byte a packet, handed on at the
-    // poll that sees it. The handler lives for this request only.
-    TReceiveSettings saved(driver);
-    driver.SetPacketSize(1);
-    driver.SetPacketTimeout(-1);
-    driver.SetOnReceivePacket([this](TSerialDriver*, const std::uint8_t* data, std::uint32_t size) {
-        FCollector.Take(data, size);
-    });
-    auto send = [&](const std::string& bytes) {
-        // What came since the last request (a late answer) is not this one's.
-        driver.PurgeBuffers(true, false);
-        const bool sent = port.Write(bytes);
-        if (!sent)
-            report.Failure = port.Failure().Text;
-        return sent;
-    };
-    auto wait = [&] {
-        const long long start = SteadyMs();
-        for (;;) {
-            driver.PollTimerProc();
-            if (FCollector.Answered()) {
-                // Bytes that came with it are shown as extra.
-                driver.PollTimerProc();
-                return true;
-            }
-            if (driver.DeviceLost() || SteadyMs() - start >= Bound)
-                return true;
-            if (Pause(1, FCancel) == weCancelled)
-                return false;
-        }
-    };
-    AskAll(report, send, wait);
+int TStatusQuery::Drain(TPort& port) {
+    const long long until = SteadyMs() + QuietMs;
+    for (;;) {
+        // Quiet: nothing for the settle time.
+        std::string chunk;
+        const int err = port.Read(chunk, kReadChunk, SettleMs);
+        FCollector.Take(chunk);
+        if (err != 0)
+            return err;
+        if (chunk.empty())
+            return 0;
+        if (SteadyMs() >= until)
+            return EBUSY;
+    }
 }
 
-void TStatusQuery::AskNet(TNetPort& port, TStatusReport& report) {
-    bool closed = false;
-    auto send = [&](const std::string& bytes) {
-        std::string stale;
-        if (!closed && port.Receive(stale, 0) == ECONNRESET)
-            closed = true;
-        const bool sent = !closed && port.Write(bytes);
-        if (!sent)
-            report.Failure = closed ? "the printer closed the connection" : port.Failure().Text;
-        return sent;
-    };
-    auto wait = [&] {
-        const long long start = SteadyMs();
-        while (!FCollector.Answered()) {
-            const long long left = Bound - (SteadyMs() - start);
-            if (left <= 0)
-                break;
-            std::string got;
-            const int err = port.Receive(got, static_cast<int>(left));
-            FCollector.Take(reinterpret_cast<const std::uint8_t*>(got.data()), got.size());
-            if (err == ECANCELED)
-                return false;
-            if (err != 0) {
-                closed = true;
-                break;
-            }
-        }
-        return true;
-    };
-    AskAll(report, send, wait);
+int TStatusQuery::AwaitOwed(TPort& port) {
+    const long long owed = port.AnswerOwedSince();
+    port.SetAnswerOwedSince(-1);
+    if (owed < 0 || SteadyMs() >= owed + LateHorizonMs)
+        return 0;
+    // Nothing is open: what comes now is late, however it looks.
+    std::string chunk;
+    const int err = port.Read(chunk, kReadChunk, MsUntil(owed + LateHorizonMs));
+    FCollector.Take(chunk);
+    if (err != 0 || chunk.empty())
+        return err;
+    return Collect(port, SteadyMs() + SettleMs, false);
 }
 
-void TStatusQuery::AskParallel(TPort& port, TStatusReport& report) {
-    if (!IsPrinterDevice(report.Device)) {
-        report.Outcome = soNoStatusDevice;
+bool TStatusQuery::Ended(int err, TStatusReport& report) {
+    report.Outcome = err == ECANCELED ? soCancelled : err == EBUSY ? soFlooded : soDeviceLost;
+    report.FailureCode = err;
+    report.Failure = std::strerror(err);
+    return false;
+}
+
+void TStatusQuery::AskAll(TPort& port, TStatusReport& report) {
+    if (const int err = AwaitOwed(port); err != 0) {
+        Ended(err, report);
         return;
     }
+    for (int n = 1; n <= StatusRequestCount; ++n)
+        if (!Ask(port, static_cast<TStatusRequest>(n), report))
+            return;
+}
+
+bool TStatusQuery::Ask(TPort& port, TStatusRequest request, TStatusReport& report) {
+    // What waits now came before this request: it is nobody's answer.
+    if (const int err = Drain(port); err != 0)
+        return Ended(err, report);
+    const std::string bytes = StatusRequestBytes(request);
+    FCollector.Begin(request);
+    report.ToSend += bytes.size();
+    const long long sentAt = SteadyMs();
+    if (!port.WriteRequest(bytes)) {
+        FCollector.End();
+        const int err = port.Failure().Code;
+        if (err == EIO || err == EPIPE || err == ECONNRESET || err == ECANCELED)
+            return Ended(err, report);
+        report.Outcome = soSendFailed;
+        report.FailureCode = err;
+        report.Failure = port.Failure().Text;
+        return false;
+    }
+    report.Sent += bytes.size();
+    int err = Collect(port, sentAt + Bound, true);
+    // Bytes right behind the answer are its extra bytes, not the next request's answer.
+    if (err == 0 && FCollector.Answered())
+        err = Collect(port, SteadyMs() + SettleMs, false);
+    const bool answered = FCollector.Answered();
+    FCollector.End();
+    if (err != 0)
+        return Ended(err, report);
+    // A printer that let one request pass is not asked again: its late answer could not be
+    // told from the answer to the next.
+    if (!answered)
+        port.SetAnswerOwedSince(sentAt);
+    return answered;
+}
+
+void TStatusQuery::AskDevice(TStatusReport& report) {
     int status = 0;
     const long long start = SteadyMs();
     const int err = LptRead(report.Device, status);
     report.OpenMs = SteadyMs() - start;
     if (err != 0) {
         report.Outcome = err == ENOTTY || err == EINVAL ? soNoStatusDevice : soOpenFailed;
+        report.FailureCode = err;
         report.Failure = std::strerror(err);
         return;
     }
     report.LptStatus = status;
-    (void)port;
-}
-
-QStringList StatusReportLines(const TStatusReport& report) {
-    QStringList lines;
-    const QString port = QString::fromStdString(report.Port);
-    lines << QStringLiteral("連接埠：") + port + " (" + QString::fromStdString(report.Device) + ")";
-    const QString why =
-        report.Failure.empty() ? QString() : " (" + QString::fromStdString(report.Failure) + ")";
-    switch (report.Outcome) {
-    case soNotSupported:
-        lines << QStringLiteral("此模式不支援狀態查詢");
-        return lines;
-    case soNoStatusDevice:
-        lines << QStringLiteral(
-                     "此裝置不回報狀態：只有印表機裝置 (/dev/lp*、/dev/usb/lp*) 會回報") +
-                     why;
-        return lines;
-    case soOpenFailed:
-        lines << QStringLiteral("連線檢查：連接埠無法開啟，沒有送出任何資料") + why;
-        lines << QStringLiteral("請確認裝置存在、已接上，並有使用權限 (連接埠設定…)");
-        return lines;
-    default:
-        break;
-    }
-    lines << QStringLiteral("連線檢查：開啟連接埠 %1 ms").arg(report.OpenMs);
-    if (report.LptStatus) {
-        lines << QStringLiteral("狀態由印表機驅動程式回報，不送出資料");
-        lines << DecodeLptStatus(*report.LptStatus);
-        lines << QStringLiteral("狀態線 (十六進位)：") +
-                     HexText(std::string(1, static_cast<char>(*report.LptStatus & 0xFF)));
-        return lines;
-    }
-    lines << QStringLiteral("送出查詢：%1 / %2 位元組").arg(report.Sent).arg(report.ToSend) +
-                 (report.Outcome == soSendFailed ? QStringLiteral("，傳送失敗") + why : QString());
-    bool any = false;
-    for (const TStatusAnswer& answer : report.Answers)
-        any = any || !answer.Bytes.empty();
-    if (report.Outcome == soCancelled) {
-        lines << QStringLiteral("查詢中止：視窗已關閉");
-    } else if (!any && report.Outcome == soAsked) {
-        lines << QStringLiteral("印表機沒有回應");
-        lines << QStringLiteral(
-            "連接埠與傳輸線可以送出資料，但印表機沒有回答。許多印表機的接線"
-            "或設定只接收、不回傳 (例如只接傳送線的傳輸線，或關閉了狀態回傳)。");
-    }
-    if (any) {
-        for (const TStatusAnswer& answer : report.Answers)
-            lines << DecodeStatusByte(answer);
-        for (int n = static_cast<int>(report.Answers.size()) + 1; n <= StatusRequestCount; ++n)
-            lines << StatusRequestName(static_cast<TStatusRequest>(n)) +
-                         QStringLiteral("：未詢問 (前一項沒有回應)");
-    }
-    QStringList raw;
-    for (const TStatusAnswer& answer : report.Answers)
-        raw << QStringLiteral("DLE EOT %1 → ").arg(static_cast<int>(answer.Request)) +
-                   (answer.Bytes.empty() ? QStringLiteral("--") : HexText(answer.Bytes));
-    if (!raw.isEmpty())
-        lines << QStringLiteral("原始回應 (十六進位)：") + raw.join(QStringLiteral("，"));
-    return lines;
 }

@@ -1,5 +1,5 @@
 // The status button: asks the printer on the chosen port and shows what it said, with a check
-// of the connection, in an information box.
+// of the connection, in an information box, or a warning when the printer cannot print.
 #include "Unit1/Form1.h"
 
 #include "DeviceIo/Devices.h"
@@ -45,5 +45,10 @@ void TForm1::Button_StatusClick() {
     if (TraceEnabled())
         std::fprintf(stderr, "vemix: status box: %s\n",
                      lines.join(QStringLiteral(" | ")).toUtf8().constData());
-    ShowInformation(lines.join(QStringLiteral("\n\r")));
+    // The box is the program's own: a plain line break. A printer that cannot print warns.
+    const QString text = lines.join('\n');
+    if (StatusNeedsOperator(report))
+        ShowWarning(text);
+    else
+        ShowInformation(text);
 }

@@ -111,6 +111,18 @@ TEST(PrinterStatus, CollectorKeepsEachAnswerToItsRequest) {
     EXPECT_EQ(c.Answers()[0].Request, srPrinter);
     EXPECT_TRUE(c.Answers()[1].Bytes.empty());
     EXPECT_EQ(c.Answers()[1].Request, srOffline);
+    // Bytes nobody asked for are kept apart, in order.
+    EXPECT_EQ(c.Late(), "\x16\x1A");
+
+    // A flood keeps the answer and 64 more, in pieces or at once, and counts the rest.
+    const std::string flood(1000, '\x12');
+    c.Begin(srError);
+    c.Take(flood.substr(0, 10));
+    c.Take(flood.substr(10));
+    c.End();
+    EXPECT_EQ(DecodeStatusByte(c.Answers()[2]).last(),
+              QStringLiteral("錯誤原因：多出的位元組 ") + HexText(flood.substr(0, 64)) +
+                  QStringLiteral("，另有 935 位元組已捨棄 (未採用)"));
 }
 
 TEST(PrinterStatus, PrinterDeviceStatusLines) {

@@ -1,6 +1,7 @@
 // The network port against loopback listeners: bytes exact, refusals, stalls, resets and
 // names that do not resolve (through an injected lookup: no test asks a name server).
 #include "Loopback.h"
+#include "StatusPeer.h"
 
 #include "Ports/NetPort.h"
 #include "Rtl/Events.h"
@@ -232,4 +233,81 @@ TEST(NetPort, NoAddressOpensNothingAndACancelledWaitSaysNothing) {
     EXPECT_EQ(port.Failure().Code, ECANCELED);
     port.Close();
     EXPECT_EQ(quiet.Text(), "");
+}
+
+TEST(NetPort, BytesThePrinterDidNotTakeAreASendFailureNotADelivery) {
+    TempDir dir;
+    const std::string invoice = RandomBytes(489);
+    struct Case {
+        PeerOptions peer;
+        const char* said;
+    };
+    PeerOptions resets(true);
+    resets.resetAfter = 5;
+    PeerOptions closes(true);
+    closes.closeAtOnce = true;
+    for (const Case& c : {Case{resets, "connection reset by the printer when"},
+                          Case{closes, "by the printer when the printer had taken "}}) {
+        ListeningSocket listening;
+        ScriptedPrinter printer(
+            listening.Fd(), [](int) { return Reply{}; }, c.peer);
+        TNetPort port;
+        port.SetAddress(Loopback(listening.Port()));
+        Stderr err(dir.File("err"));
+        ASSERT_TRUE(port.Open()) << port.Failure().Text;
+        EXPECT_FALSE(port.Write(invoice)) << c.said;
+        EXPECT_TRUE(port.Failure().Code == ECONNRESET || port.Failure().Code == EPIPE)
+            << port.Failure().Text;
+        port.Close();
+        const std::string text = err.Text();
+        EXPECT_NE(text.find(c.said), std::string::npos) << text;
+        EXPECT_NE(text.find(" of 489 bytes"), std::string::npos) << text;
+        EXPECT_NE(port.TraceLine().find(" by the printer"), std::string::npos) << port.TraceLine();
+    }
+    // A printer that takes every byte but keeps its end open counts as sent, unconfirmed.
+    PeerOptions holds(true);
+    holds.holdAtEnd = true;
+    ListeningSocket listening;
+    ScriptedPrinter printer(
+        listening.Fd(), [](int) { return Reply{}; }, holds);
+    TNetPort port;
+    port.SetAddress(Loopback(listening.Port()));
+    ASSERT_TRUE(port.Open());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(port.Write(invoice));
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_LT(clock.elapsed(), 6000);
+    port.Close();
+    EXPECT_NE(port.TraceLine().find("489 of 489 bytes"), std::string::npos) << port.TraceLine();
+    EXPECT_NE(port.TraceLine().find("end not confirmed"), std::string::npos) << port.TraceLine();
+    const auto got = printer.Connections(1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], invoice);
+}
+
+TEST(NetPort, ALookupThatTimedOutIsShortForTheRestOfTheJob) {
+    TempDir dir;
+    Stderr err(dir.File("err"));
+    TNetPort port;
+    port.SetLookup([](const std::string&, std::uint16_t, std::vector<TSockAddr>&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+        return EAI_AGAIN;
+    });
+    port.SetLookupBound(1000);
+    port.SetAddress(TNetAddress{"printer.test", 9100});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(port.Open());
+    EXPECT_GE(clock.elapsed(), 1000);
+    for (int line = 0; line < 3; ++line) {
+        clock.restart();
+        EXPECT_FALSE(port.Open());
+        EXPECT_LT(clock.elapsed(), 700) << line;
+        EXPECT_EQ(port.Failure().Code, ETIMEDOUT);
+    }
+    port.NewJob();
+    clock.restart();
+    EXPECT_FALSE(port.Open());
+    EXPECT_GE(clock.elapsed(), 1000);
 }

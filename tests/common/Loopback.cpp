@@ -105,3 +105,13 @@ RefusingPort::RefusingPort() {
 RefusingPort::~RefusingPort() {
     close(fd_);
 }
+
+ListeningSocket::ListeningSocket() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    port_ = BindLoopback(fd_);
+    listen(fd_, 16);
+}
+
+ListeningSocket::~ListeningSocket() {
+    close(fd_);
+}

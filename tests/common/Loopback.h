@@ -48,3 +48,18 @@ class RefusingPort {
     int fd_ = -1;
     std::uint16_t port_ = 0;
 };
+
+// A socket listening on 127.0.0.1 that nobody accepts from: a scripted printer serves it.
+class ListeningSocket {
+  public:
+    ListeningSocket();
+    ~ListeningSocket();
+    ListeningSocket(const ListeningSocket&) = delete;
+    ListeningSocket& operator=(const ListeningSocket&) = delete;
+    int Fd() const { return fd_; }
+    std::uint16_t Port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};
