@@ -42,7 +42,7 @@ void PermissionAdvice(const std::string& path, TOpenAdvice& advice) {
     advice.OwnerAccess = Access(st.st_mode, S_IRUSR, S_IWUSR);
     advice.GroupAccess = Access(st.st_mode, S_IRGRP, S_IWGRP);
     advice.OtherAccess = Access(st.st_mode, S_IROTH, S_IWOTH);
-    advice.Kind = (st.st_mode & groupNeeds) == groupNeeds ? akJoinGroup : akNoGroupHelps;
+    advice.Kind = (st.st_mode & groupNeeds) == groupNeeds ? adJoinGroup : adNoGroupHelps;
 }
 
 void ListDevices(const std::string& folder, std::initializer_list<const char*> prefixes,
@@ -74,7 +74,7 @@ void PresentDevices(TOpenAdvice& advice) {
 }
 
 std::string PermissionHint(const TOpenAdvice& a) {
-    if (a.Kind == akJoinGroup)
+    if (a.Kind == adJoinGroup)
         return "add the user to the group '" + a.Group + "'";
     return "the device belongs to " + a.Owner + ":" + a.Group + " with mode owner " +
            a.OwnerAccess + ", group " + a.GroupAccess + ", others " + a.OtherAccess +
@@ -99,11 +99,11 @@ TOpenAdvice OpenFailureAdvice(const std::string& portName, const std::string& pa
     if (err == EACCES || err == EPERM) {
         PermissionAdvice(path, advice);
     } else if (err == ENOENT) {
-        advice.Kind = akChooseDevice;
+        advice.Kind = adChooseDevice;
         advice.Variable = PortOverrideVariable(portName);
         PresentDevices(advice);
     } else if (err == EBUSY) {
-        advice.Kind = akBusy;
+        advice.Kind = adBusy;
     }
     return advice;
 }
@@ -111,16 +111,16 @@ TOpenAdvice OpenFailureAdvice(const std::string& portName, const std::string& pa
 std::string OpenFailureHint(const std::string& portName, const std::string& path, int err) {
     const TOpenAdvice a = OpenFailureAdvice(portName, path, err);
     switch (a.Kind) {
-    case akJoinGroup:
-    case akNoGroupHelps:
+    case adJoinGroup:
+    case adNoGroupHelps:
         return PermissionHint(a);
-    case akChooseDevice:
+    case adChooseDevice:
         return std::string(a.Serial ? "serial" : "printer") + " devices here: " + DeviceList(a) +
                "; choose one in the port settings (連接埠設定…)" +
                (a.Variable.empty() ? std::string() : " or with " + a.Variable);
-    case akBusy:
+    case adBusy:
         return "another program holds the port";
-    case akNone:
+    case adNone:
         break;
     }
     return {};

@@ -6,15 +6,15 @@
 #include <vector>
 
 enum TAdviceKind : std::uint8_t {
-    akNone,
-    akJoinGroup,    // the device's group may open it: the user should join that group
-    akNoGroupHelps, // not even its group may: a device rule or another device
-    akChooseDevice, // no such device: these of the port's kind exist
-    akBusy,         // another program holds it
+    adNone,
+    adJoinGroup,    // the device's group may open it: the user should join that group
+    adNoGroupHelps, // not even its group may: a device rule or another device
+    adChooseDevice, // no such device: these of the port's kind exist
+    adBusy,         // another program holds it
 };
 
 struct TOpenAdvice {
-    TAdviceKind Kind = akNone;
+    TAdviceKind Kind = adNone;
     // A serial port is read and written; a printer only written.
     bool Serial = false;
     // The device's owner and group, and what its mode allows the owner, the group and others

@@ -23,7 +23,7 @@ TProbeResult Failed(const std::string& portName, const std::string& path, int er
     if (hint.empty()) {
         r.Hint = OpenFailureHint(portName, path, err);
         r.Advice = OpenFailureAdvice(portName, path, err);
-        r.Kind = r.Advice.Kind == akNone ? phNone : phOpenAdvice;
+        r.Kind = r.Advice.Kind == adNone ? phNone : phOpenAdvice;
     } else {
         r.Hint = std::move(hint);
     }

@@ -16,7 +16,7 @@ QString UserName() {
 
 QString PermissionHint(const TOpenAdvice& a, const TShownValue& shown) {
     const QString group = shown(a.Group);
-    if (a.Kind == akJoinGroup) {
+    if (a.Kind == adJoinGroup) {
         const QString user = UserName();
         return QStringLiteral("請把使用者「%1」加入群組「%2」(例如執行 sudo adduser %1 %2)，"
                               "然後登出再重新登入，新的群組才會生效。")
@@ -50,14 +50,14 @@ QString ChooseDeviceHint(const TOpenAdvice& a, bool fromVariable, const TShownVa
 
 QString AdviceHint(const TOpenAdvice& a, bool fromVariable, const TShownValue& shown) {
     switch (a.Kind) {
-    case akJoinGroup:
-    case akNoGroupHelps:
+    case adJoinGroup:
+    case adNoGroupHelps:
         return PermissionHint(a, shown);
-    case akChooseDevice:
+    case adChooseDevice:
         return ChooseDeviceHint(a, fromVariable, shown);
-    case akBusy:
+    case adBusy:
         return QStringLiteral("請先關閉正在使用這個連接埠的程式，再按一次「測試」。");
-    case akNone:
+    case adNone:
         break;
     }
     return {};

@@ -251,12 +251,12 @@ TEST_F(DialogTest, APermissionHintSaysWhichGroupToJoinAndToLogInAgain) {
     TProbeResult r;
     r.Code = EACCES;
     r.Kind = phOpenAdvice;
-    r.Advice = {akJoinGroup, true, "root", "dialout", "rw", "rw", "--", {}, false, ""};
+    r.Advice = {adJoinGroup, true, "root", "dialout", "rw", "rw", "--", {}, false, ""};
     const TShownValue same = [](const std::string& v) { return QString::fromStdString(v); };
     const QString join = ProbeHintText(r, "/dev/ttyUSB0", false, same);
     EXPECT_TRUE(join.contains(QStringLiteral("加入群組「dialout」"))) << join.toStdString();
     EXPECT_TRUE(join.contains(QStringLiteral("登出再重新登入"))) << join.toStdString();
-    r.Advice.Kind = akNoGroupHelps;
+    r.Advice.Kind = adNoGroupHelps;
     r.Advice.GroupAccess = "-w";
     const QString rule = ProbeHintText(r, "/dev/ttyUSB0", false, same);
     EXPECT_TRUE(rule.contains(QStringLiteral("屬於 root:dialout，權限為擁有者 rw、群組 -w、"
