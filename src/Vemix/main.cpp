@@ -4,6 +4,7 @@
 #include "Rtl/Application.h"
 #include "Unit1/Form1.h"
 #include "Vemix/CommandLine.h"
+#include "Vemix/Display.h"
 #include "Vemix/Policy.h"
 #include "Vemix/SingleInstance.h"
 
@@ -11,12 +12,15 @@
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so --help and --version need no display.
     if (const auto status = AnswerCommandLine(argc, argv, stdout, stderr))
         return *status;
+    auto display = std::make_unique<TDisplayCheck>(argv[0]);
     QApplication app(argc, argv);
+    display.reset();
     InstallPortVariables();
     SetDefaultMessagePresenter(ShowMessageBox);
     // The desktop matches the window to its menu entry by this name; the icon is the installed
