@@ -3,6 +3,7 @@
 #include "DeviceIo/Devices.h"
 
 #include <cerrno>
+#include <cstring>
 
 std::string TSerialPort::Device() const {
     const TComPortNumber number = FNumber.value_or(FDriver.ComPort());
@@ -14,8 +15,9 @@ bool TSerialPort::DoOpen() {
         FDriver.SetComPort(*FNumber);
     if (FDriver.Connect())
         return true;
-    // The driver has said why on standard error.
-    Fail(EIO, "the serial driver did not open the port");
+    // The driver has said why on standard error; its text leads with the path.
+    const int err = FDriver.LastError();
+    Fail(err ? err : EIO, err ? std::strerror(err) : "the serial driver did not open the port");
     return false;
 }
 
@@ -27,8 +29,11 @@ bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written) {
         return true;
     }
     // How much went out is in the driver's own trace.
-    Fail(FDriver.Connected() ? ETIMEDOUT : EBADF,
-         FDriver.Connected() ? "output made no progress" : "not open");
+    if (FDriver.LastError() != 0)
+        Fail(FDriver.LastError(), FDriver.LastErrorText());
+    else
+        Fail(FDriver.Connected() ? ETIMEDOUT : EBADF,
+             FDriver.Connected() ? "output made no progress" : "not open");
     return false;
 }
 

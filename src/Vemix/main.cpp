@@ -1,5 +1,6 @@
 // Start-up: one instance, the application title, the main window and the message loop.
 #include "DeviceIo/Devices.h"
+#include "Forms/InputKeeping.h"
 #include "Forms/MessageBox.h"
 #include "Rtl/Application.h"
 #include "Unit1/Form1.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     display.reset();
     InstallPortVariables();
     SetDefaultMessagePresenter(ShowMessageBox);
+    InstallInputKeeping();
     // The desktop matches the window to its menu entry by this name; the icon is the installed
     // one (none when run from the build folder).
     QGuiApplication::setDesktopFileName(QStringLiteral(VEMIX_APP_ID));
