@@ -7,6 +7,7 @@
 
 #include "Forms/AutoSize.h"
 #include "Forms/FormLoading.h"
+#include "Forms/FrameOverlay.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -48,6 +49,9 @@ TForm1::TForm1(QWidget* parent)
     // Memos pass Tab on, as every other control does.
     Memo1->setTabChangesFocus(true);
     Memo2->setTabChangesFocus(true);
+    // Their frames show whole at fractional scale factors.
+    new TFrameOverlay(Memo1);
+    new TFrameOverlay(Memo2);
     loading.reset();
     WireEvents();
     for (QPushButton* button : findChildren<QPushButton*>())

@@ -2,6 +2,7 @@
 #include "DeviceIo/Devices.h"
 #include "Forms/InputKeeping.h"
 #include "Forms/MessageBox.h"
+#include "Forms/ScreenFit.h"
 #include "Rtl/Application.h"
 #include "Unit1/Form1.h"
 #include "Vemix/CommandLine.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QScreen>
 #include <cstdio>
 #include <memory>
 
@@ -38,16 +38,13 @@ int main(int argc, char** argv) {
     InstallProgramFonts();
     TForm1 form;
     form.setObjectName("Form1");
-    instance.Listen([&form] {
+    // At the screen centre, or scrolled within the screen where it does not fit.
+    TScreenFit onScreen(form);
+    instance.Listen([&onScreen] {
         if (TraceEnabled())
             std::fprintf(stderr, "vemix: brought forward by a second start\n");
-        form.show();
-        form.raise();
-        form.activateWindow();
+        onScreen.BringForward();
     });
-    // Placed at the screen centre.
-    if (QScreen* screen = form.screen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
-    form.show();
+    onScreen.Show();
     return app.exec();
 }

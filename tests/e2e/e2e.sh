@@ -32,9 +32,14 @@ wait_for() {
     done
 }
 
+# The screen cases need a larger screen.
+case "$case_name" in
+screen-*) screen_size=1280x1024 ;;
+*) screen_size=1024x768 ;;
+esac
 start_display() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     exec 3>&-
     wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
@@ -160,6 +165,14 @@ dismiss_box() {
     xdotool mousemove --window "$box" 5 5
     xdotool key Return
     wait_for 10 box_gone || fail "the box did not close"
+}
+# within_screen WINDOW: the window lies wholly on the screen.
+within_screen() {
+    local X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local sw=${screen_size%x*} sh=${screen_size#*x}
+    echo "window $1 at $X,$Y size ${WIDTH}x$HEIGHT on ${sw}x$sh"
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$sw" ] && [ $((Y + HEIGHT)) -le "$sh" ]
 }
 status_boxes() { grep -c '^vemix: status box: ' "$work/program.err" || true; }
 # ask_status: presses the status button and waits for its box; the box's text is in $status.
@@ -402,6 +415,25 @@ escape-during-repeat)
     click $BUTTON_CUT
     paper_has "$work/com1.txt" '[cut partial]' || fail "the window did not work after the job"
     page_ends_are "$work/com1.txt" 1 || fail "a second invoice was printed"
+    ;;
+screen-scale-2)
+    # At scale 2 the window is larger than the 1280 x 1024 screen: it lies within the screen
+    # and scrolls, the status box fits too, and the bottom row is reached by scrolling.
+    start_com_printer EPSON
+    start_program QT_SCALE_FACTOR=2
+    within_screen "$win" || fail "the window leaves the screen"
+    # The status button, at 379,276 on the window, is in view unscrolled.
+    click 758 552
+    wait_for 10 box_shown || fail "no status box"
+    sleep 1
+    within_screen "$(box_id)" || fail "the status box leaves the screen"
+    dismiss_box
+    # Scrolled to the end, CUT (379,601 on the window) is 701 - 512 units higher.
+    xdotool mousemove --window "$win" 600 900
+    for _ in $(seq 20); do xdotool click 5; done
+    sleep 0.5
+    click 758 824
+    paper_has "$work/com1.txt" '[cut partial]' || fail "CUT could not be reached by scrolling"
     ;;
 status-pty)
     start_com_printer EPSON
