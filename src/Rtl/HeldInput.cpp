@@ -134,13 +134,16 @@ class TInputQueue : public QObject {
             QCoreApplication::instance()->removeEventFilter(this);
     }
 
-    // A window shown since the wait began that is in front takes its own input at once.
-    // Between waits, input that comes while some is still held queues up behind it.
+    // A window in front takes its own input at once: between waits always (a box that held
+    // input opened waits for its own), during a wait if it was shown since the wait began.
+    // Input for the other windows that comes between waits, while some is still held, queues
+    // up behind it.
     bool TakesInputNow(const QObject* window) const {
-        const bool shown =
-            std::any_of(FShown.begin(), FShown.end(),
-                        [window](const QPointer<QObject>& w) { return w == window; });
-        return shown && Keeping().InFront(window);
+        if (!Keeping().InFront(window))
+            return false;
+        return FDepth == 0 ||
+               std::any_of(FShown.begin(), FShown.end(),
+                           [window](const QPointer<QObject>& w) { return w == window; });
     }
 
     // Held input may go to a window now: no wait runs, and no other window is in front.

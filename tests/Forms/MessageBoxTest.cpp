@@ -1,6 +1,7 @@
 // The window system's message box: it stays within the screen, and while it is up the other
 // windows take no input and a request to close one of them waits until the box is dismissed.
 #include "Forms/MessageBox.h"
+#include "Rtl/Events.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -114,4 +115,43 @@ TEST(MessageBox, WhileUpOtherWindowsTakeNoInputAndACloseWaitsForIt) {
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(window.closes, 1);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(MessageBox, ABoxOpenedByAClickHeldDuringAWaitTakesItsKeys) {
+    // The click comes back after the wait while more input is still held behind it; the box it
+    // opens must still take its own keys.
+    QWidget window;
+    window.resize(200, 60);
+    QPushButton open(QStringLiteral("CUT"), &window);
+    QPushButton other(QStringLiteral("跳行"), &window);
+    open.setGeometry(10, 10, 80, 30);
+    other.setGeometry(100, 10, 80, 30);
+    int others = 0;
+    bool dismissedByKey = false;
+    QObject::connect(&other, &QPushButton::clicked, [&] { ++others; });
+    QObject::connect(&open, &QPushButton::clicked, [&] {
+        QTimer::singleShot(200, [&] {
+            if (QMessageBox* box = ShownBox()) {
+                QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+                dismissedByKey = !box->isVisible();
+            }
+        });
+        QTimer::singleShot(3000, [] {
+            if (QMessageBox* box = ShownBox())
+                box->button(QMessageBox::Ok)->click();
+        });
+        ShowMessageBox({MessageKind::Error, QStringLiteral("COM1 PORT 開啟失敗！"), {}});
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTimer::singleShot(50, [&] {
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, open.geometry().center());
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, other.geometry().center());
+    });
+    Pause(200);
+    ProcessMessages();
+    EXPECT_TRUE(dismissedByKey);
+    // The click behind it runs once the box has gone.
+    QTest::qWait(100);
+    EXPECT_EQ(others, 1);
 }
