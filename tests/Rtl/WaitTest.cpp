@@ -10,8 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <memory>
-#include <string>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -144,43 +142,6 @@ TEST(Pause, AMessageBoxOpenedDuringTheWaitStillTakesItsClick) {
     Pause(200);
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_LT(clock.elapsed(), 2000);
-}
-
-TEST(Pause, HeldClicksComeBackInTheOrderMadeAlsoWhenOneOfThemWaits) {
-    QWidget window;
-    window.resize(400, 60);
-    std::vector<std::unique_ptr<QPushButton>> buttons;
-    std::string ran;
-    for (int i = 0; i < 4; ++i) {
-        buttons.push_back(std::make_unique<QPushButton>(QString(QChar('A' + i)), &window));
-        buttons.back()->setGeometry(10 + 90 * i, 10, 80, 30);
-    }
-    auto click = [&](int i) {
-        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
-                          buttons[i]->geometry().center());
-    };
-    for (int i = 0; i < 4; ++i)
-        QObject::connect(buttons[i].get(), &QPushButton::clicked, [&, i] {
-            ran.push_back(char('A' + i));
-            // B waits as a port does; D, clicked meanwhile, comes after C.
-            if (i == 1) {
-                QTimer::singleShot(20, [&] { click(3); });
-                Pause(150);
-            }
-        });
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    std::string duringPause = "-";
-    QTimer::singleShot(50, [&] {
-        click(0);
-        click(1);
-        click(2);
-        QTimer::singleShot(50, [&] { duringPause = ran; });
-    });
-    Pause(300);
-    EXPECT_EQ(duringPause, "");
-    ProcessMessages();
-    EXPECT_EQ(ran, "ABCD");
 }
 
 TEST(Messages, WithoutAPresenterTheDefaultShowsThemAndStandardErrorIsTheLastResort) {

@@ -420,7 +420,7 @@ screen-scale-2)
     # At scale 2 the window is larger than the 1280 x 1024 screen: it lies within the screen
     # and scrolls, the status box fits too, and the bottom row is reached by scrolling.
     start_com_printer EPSON
-    start_program QT_SCALE_FACTOR=2
+    start_program QT_SCALE_FACTOR=2 "${no_exit_scan[@]}"
     within_screen "$win" || fail "the window leaves the screen"
     # The status button, at 379,276 on the window, is in view unscrolled.
     click 758 552
@@ -434,6 +434,8 @@ screen-scale-2)
     sleep 0.5
     click 758 824
     paper_has "$work/com1.txt" '[cut partial]' || fail "CUT could not be reached by scrolling"
+    # Closing the scrolling window closes the program's window.
+    close_window
     ;;
 status-pty)
     start_com_printer EPSON
