@@ -38,8 +38,9 @@ std::vector<QPointer<QWindow>>& Boxes() {
 }
 
 // Keeps a box modal without letting the window system block the other windows: a blocked
-// window never hears that it was asked to close. Input for the other windows is dropped, as a
-// modal box drops it; a request to close one of them waits until the box has gone.
+// window never hears that it was asked to close. Input for the other windows (and for a box
+// under a newer one) is dropped, as a modal box drops it; a request to close one of them waits
+// until the box has gone.
 class TBoxGuard : public QObject {
   public:
     explicit TBoxGuard(QWidget& box) : FBox(box) {
@@ -61,8 +62,10 @@ class TBoxGuard : public QObject {
 
   protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
+        // The newest box is the one to answer, also when it opened over this one.
         auto* window = qobject_cast<QWindow*>(receiver);
-        if (!window || !FWindow || window == FWindow || FWindow->isAncestorOf(window))
+        const QWindow* front = Boxes().empty() ? nullptr : Boxes().back().data();
+        if (!window || !FWindow || !front || window == front || front->isAncestorOf(window))
             return false;
         if (event->type() == QEvent::Close) {
             if (std::find(FCloses.begin(), FCloses.end(), window) == FCloses.end())

@@ -100,18 +100,36 @@ TEST(MessageBox, WhileUpOtherWindowsTakeNoInputAndACloseWaitsForIt) {
     QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    WithBox({MessageKind::Error, QStringLiteral("COM1 PORT 開啟失敗！"), {}},
-            [&](QMessageBox& box) {
-                QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
-                                  button.geometry().center());
-                window.windowHandle()->close();
-                QTest::qWait(50);
-                EXPECT_TRUE(window.isVisible());
-                EXPECT_EQ(window.closes, 0);
-                // The box takes its keys: Return is its OK.
-                QTest::keyClick(box.windowHandle(), Qt::Key_Return);
-                EXPECT_FALSE(box.isVisible());
+    WithBox(
+        {MessageKind::Error, QStringLiteral("COM1 PORT 開啟失敗！"), {}}, [&](QMessageBox& box) {
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                              button.geometry().center());
+            window.windowHandle()->close();
+            QTest::qWait(50);
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_EQ(window.closes, 0);
+            // A box opened over it (a timer's job failing meanwhile) takes its keys, then
+            // this one does: Return is their OK.
+            bool innerTookReturn = false;
+            QTimer::singleShot(100, [&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* inner = qobject_cast<QMessageBox*>(w);
+                        inner && inner != &box && inner->isVisible()) {
+                        QTest::keyClick(inner->windowHandle(), Qt::Key_Return);
+                        innerTookReturn = !inner->isVisible();
+                    }
             });
+            // Only should the inner box not take its key.
+            QTimer::singleShot(3000, [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                        b->button(QMessageBox::Ok)->click();
+            });
+            ShowMessageBox({MessageKind::Error, QStringLiteral("RS232 元件,傳送命令異常！"), {}});
+            EXPECT_TRUE(innerTookReturn);
+            QTest::keyClick(box.windowHandle(), Qt::Key_Return);
+            EXPECT_FALSE(box.isVisible());
+        });
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(window.closes, 1);
     EXPECT_FALSE(window.isVisible());
