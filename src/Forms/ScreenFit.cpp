@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 // The host of a window too large for its screen: titled as the window, it fits the screen's
 // available area and scrolls the window; closing it asks the window to close.
@@ -38,7 +39,11 @@ class TScrollHost : public QScrollArea {
         const QSize frame = frameGeometry().size() - size();
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         QSize want = FWindow.size();
-        const QSize fit = room.size() - frame;
+        QSize fit = room.size() - frame;
+        // At a fractional ratio the screen's size in units is rounded, maybe up.
+        const qreal ratio = on->devicePixelRatio();
+        if (ratio != std::floor(ratio))
+            fit -= QSize(1, 1);
         // A scroll bar along one side takes room from the other.
         if (want.height() > fit.height())
             want.rwidth() += bar;

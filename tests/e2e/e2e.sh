@@ -416,6 +416,13 @@ escape-during-repeat)
     paper_has "$work/com1.txt" '[cut partial]' || fail "the window did not work after the job"
     page_ends_are "$work/com1.txt" 1 || fail "a second invoice was printed"
     ;;
+screen-scale-1.5)
+    # At 1.5 the window is a little taller than the screen: within it, to the device pixel.
+    start_program QT_SCALE_FACTOR=1.5 "${no_exit_scan[@]}"
+    sleep 0.5
+    within_screen "$win" || fail "the window leaves the screen"
+    close_window
+    ;;
 screen-scale-2)
     # At scale 2 the window is larger than the 1280 x 1024 screen: it lies within the screen
     # and scrolls, the status box fits too, and the bottom row is reached by scrolling.
