@@ -54,7 +54,24 @@ struct Span {
     int From, To, Need;
 };
 
-std::map<int, int> PlaceLines(const std::vector<Span>& spans) {
+// The smallest number of units that is a whole number of device pixels: 1 at whole ratios, 2
+// at 1.5, 4 at 1.25 and 1.75 (1 where no small one is). A control placed off a whole device
+// pixel loses the first row or column of its frame to the rounding of its clip.
+int DeviceStep(qreal ratio) {
+    for (int step = 1; step <= 4; ++step) {
+        const qreal device = ratio * step;
+        if (std::abs(device - std::round(device)) < 1e-6)
+            return step;
+    }
+    return 1;
+}
+
+int RoundUp(int value, int step) {
+    const int rest = ((value % step) + step) % step;
+    return rest ? value + step - rest : value;
+}
+
+std::map<int, int> PlaceLines(const std::vector<Span>& spans, int step) {
     std::map<int, int> placed;
     for (const Span& s : spans) {
         placed[s.From] = s.From;
@@ -68,6 +85,7 @@ std::map<int, int> PlaceLines(const std::vector<Span>& spans) {
         for (const Span& s : spans)
             if (s.To == design)
                 at = std::max(at, placed[s.From] + s.Need);
+        at = RoundUp(at, step);
         previousDesign = design;
         previousPlaced = at;
         first = false;
@@ -93,6 +111,7 @@ QSize ContentNeed(const QWidget* control) {
 }
 
 void FitControls(QWidget* form, int border) {
+    const int step = DeviceStep(form->devicePixelRatioF());
     std::vector<Item> items;
     for (QObject* child : form->children()) {
         auto* w = qobject_cast<QWidget*>(child);
@@ -109,7 +128,7 @@ void FitControls(QWidget* form, int border) {
     for (const Item& i : items)
         across.push_back({i.Design.left(), i.Design.left() + i.Design.width(),
                           std::max(i.Design.width(), i.Need.width())});
-    const std::map<int, int> x = PlaceLines(across);
+    const std::map<int, int> x = PlaceLines(across, step);
 
     // Down: a control keeps its own height (a button beside a group that grew stays a
     // button), except that controls drawn side by side with the same top and bottom keep
@@ -125,7 +144,7 @@ void FitControls(QWidget* form, int border) {
         const int bottom = top + i.Design.height();
         down.push_back({top, bottom, bandHeight[{top, bottom}]});
     }
-    const std::map<int, int> y = PlaceLines(down);
+    const std::map<int, int> y = PlaceLines(down, step);
 
     QRect content;
     for (const Item& i : items) {

@@ -13,5 +13,7 @@ class QWidget;
 QSize ContentNeed(const QWidget* control);
 
 // Places the form's visible child controls (see above), starting each time from the positions
-// they had at the first call, and sizes the form round them with BORDER pixels to spare.
+// they had at the first call, and sizes the form round them with BORDER pixels to spare. On a
+// screen of fractional device pixels per unit every control's edges lie on whole device pixels,
+// so none loses a line of its frame.
 void FitControls(QWidget* form, int border);

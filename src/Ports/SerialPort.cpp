@@ -56,9 +56,9 @@ bool TSerialPort::DoOpen() {
         FDriver.SetComPort(*FNumber);
     if (FDriver.Connect())
         return true;
-    // The driver has said why on standard error; its reason is the port's.
-    const int err = FDriver.LastError() != 0 ? FDriver.LastError() : EIO;
-    Fail(err, std::strerror(err));
+    // The driver has said why on standard error; its text leads with the path.
+    const int err = FDriver.LastError();
+    Fail(err ? err : EIO, err ? std::strerror(err) : "the serial driver did not open the port");
     return false;
 }
 
@@ -72,10 +72,11 @@ bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written, b
     // How much went out is in the driver's own trace.
     if (FDriver.DeviceLost())
         Fail(EIO, "the device went away");
-    else if (FDriver.Connected())
-        Fail(ETIMEDOUT, "output made no progress");
+    else if (FDriver.LastError() != 0)
+        Fail(FDriver.LastError(), FDriver.LastErrorText());
     else
-        Fail(EBADF, "not open");
+        Fail(FDriver.Connected() ? ETIMEDOUT : EBADF,
+             FDriver.Connected() ? "output made no progress" : "not open");
     return false;
 }
 

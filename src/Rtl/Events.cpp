@@ -1,19 +1,17 @@
 #include "Rtl/Events.h"
 
+#include "Rtl/HeldInput.h"
+
 #include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-#include <QVariant>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
 #include <poll.h>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -42,103 +40,13 @@ long long MsUntil(Clock::time_point deadline) {
     return std::max<long long>(0, left.count());
 }
 
-bool IsUserInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-    case QEvent::ContextMenu:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Keyboard and mouse input that arrives while a wait runs is held, in order, and handed back
-// to its window when the outermost wait ends. The window system's own queue cannot do this:
-// it counts a request to close a window as input too, and that request must get through.
-// A modal window (a message box) shown during the wait still takes its input.
-class TInputHold : public QObject {
-  public:
-    TInputHold() { QCoreApplication::instance()->installEventFilter(this); }
-    ~TInputHold() override {
-        QCoreApplication::instance()->removeEventFilter(this);
-        // Posted events keep their order and run at the next ProcessMessages.
-        for (Held& h : FHeld)
-            if (h.window)
-                QCoreApplication::postEvent(h.window, h.event.release());
-    }
-    TInputHold(const TInputHold&) = delete;
-    TInputHold& operator=(const TInputHold&) = delete;
-
-  protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override {
-        // Input enters through its window; the window hands it on to the widget under it.
-        if (!receiver->isWindowType())
-            return false;
-        if (event->type() == QEvent::Show) {
-            FShown.emplace_back(receiver);
-            return false;
-        }
-        if (!IsUserInput(event->type()))
-            return false;
-        if (ShownModal(receiver))
-            return false;
-        FHeld.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
-        return true;
-    }
-
-  private:
-    // A window shown since the wait began that is modal now.
-    bool ShownModal(QObject* window) const {
-        if (window->property("modality").toInt() == Qt::NonModal)
-            return false;
-        return std::any_of(FShown.begin(), FShown.end(),
-                           [window](const QPointer<QObject>& w) { return w == window; });
-    }
-
-    struct Held {
-        QPointer<QObject> window;
-        std::unique_ptr<QEvent> event;
-    };
-    std::vector<Held> FHeld;
-    std::vector<QPointer<QObject>> FShown;
-};
-
-// The hold lives as long as the outermost wait.
+// Keyboard and mouse input is held while a wait runs (HeldInput.h).
 class TWaitScope {
   public:
-    TWaitScope() {
-        if (Depth()++ == 0)
-            Hold() = std::make_unique<TInputHold>();
-    }
-    ~TWaitScope() {
-        if (--Depth() == 0)
-            Hold().reset();
-    }
+    TWaitScope() { BeginInputHold(); }
+    ~TWaitScope() { EndInputHold(); }
     TWaitScope(const TWaitScope&) = delete;
     TWaitScope& operator=(const TWaitScope&) = delete;
-
-  private:
-    static int& Depth() {
-        static int depth = 0;
-        return depth;
-    }
-    static std::unique_ptr<TInputHold>& Hold() {
-        static std::unique_ptr<TInputHold> hold;
-        return hold;
-    }
 };
 
 // Runs the window system's events, holding user input, until `done` says so, the deadline

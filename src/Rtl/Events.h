@@ -25,8 +25,8 @@ enum TWaitEnd : std::uint8_t { weReady, weTimeout, weCancelled };
 
 // Waits ms milliseconds (none for 0 or less). While it waits the windows repaint, timers run
 // and a request to close a window is handled, which can cancel the wait; keyboard and mouse
-// input is held, in order, until a ProcessMessages after the wait. Without an application
-// object it sleeps.
+// input is held, in order, and handed back at the first ProcessMessages after the wait (see
+// HeldInput.h). Without an application object it sleeps.
 TWaitEnd Pause(long long ms, const TWaitCancel* cancel = nullptr);
 
 // Waits at most timeoutMs (0: only looks) until fd reports one of the poll events in `events`

@@ -7,10 +7,12 @@
 
 #include "Forms/AutoSize.h"
 #include "Forms/FormLoading.h"
+#include "Forms/FrameOverlay.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include <memory>
@@ -24,7 +26,8 @@ QString Short(const QString& text) {
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), SerialDriver1(new TSerialDriver(this)), Timer1(new TTimer(this)),
-      FPorts(std::make_unique<TPortRegistry>(*SerialDriver1, &FWaitCancel)) {
+      FPorts(std::make_unique<TPortRegistry>(*SerialDriver1, &FWaitCancel)),
+      FEscape(new QShortcut(QKeySequence(Qt::Key_Escape), this)) {
     FPorts->Apply(TPortSettings::Load());
     // Properties set from the form file are accepted whatever their order; the label renders
     // once, when the window's colour and fonts are in place.
@@ -35,6 +38,9 @@ TForm1::TForm1(QWidget* parent)
     Timer1->setObjectName("Timer1");
     Timer1->SetEnabled(false);
     Timer1->SetOnTimer([this] { Timer1Timer(); });
+    // Taken before the key reaches a control, also while a wait holds the other input.
+    FEscape->setEnabled(false);
+    connect(FEscape, &QShortcut::activated, this, [this] { StopRepeatedJob(); });
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -43,6 +49,9 @@ TForm1::TForm1(QWidget* parent)
     // Memos pass Tab on, as every other control does.
     Memo1->setTabChangesFocus(true);
     Memo2->setTabChangesFocus(true);
+    // Their frames show whole at fractional scale factors.
+    new TFrameOverlay(Memo1);
+    new TFrameOverlay(Memo2);
     loading.reset();
     WireEvents();
     for (QPushButton* button : findChildren<QPushButton*>())
@@ -200,6 +209,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // A job still running sees this at its next line and ends; no timer fires any more.
     FClosing = true;
     FWaitCancel.Cancel();
+    FPauseCancel.Cancel();
     Timer1->SetEnabled(false);
     QWidget::closeEvent(event);
 }

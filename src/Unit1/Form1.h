@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class QShortcut;
+
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
   public:
@@ -105,6 +107,15 @@ class TForm1 : public QWidget, public Ui::TForm1 {
         TJob& operator=(const TJob&) = delete;
         TForm1& F;
     };
+    // A job that repeats (continuous printing, continuous cut, the timer-driven job): Escape
+    // in the window ends it after the command string being sent, its pause at once.
+    struct TRepeatedJob {
+        explicit TRepeatedJob(TForm1& form);
+        ~TRepeatedJob();
+        TRepeatedJob(const TRepeatedJob&) = delete;
+        TRepeatedJob& operator=(const TRepeatedJob&) = delete;
+        TForm1& F;
+    };
     // A port cycle in progress: the timer-driven job waits for its end before it prints.
     struct TPortCycle {
         explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
@@ -120,14 +131,19 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void SendLine(const QString& text);
     QString Stamp(const QString& pattern) const;
     void PauseBetweenRepetitions();
-    // A port's message, unless the window is closing.
-    void PortError(const QString& text);
+    // Escape: a repeated job that runs ends after its current command string.
+    void StopRepeatedJob();
+    // A port's message, unless the window is closing; details say why, as the port has it.
+    void PortError(const QString& text, const QString& details = {});
     // The selected set's code for a word, or nullptr after the not-supported message.
     const TCommandCode* SupportedCode(TCommandWord word);
     void ApplySpeed();
     std::string Build(TCommandWord word, std::int32_t count = 0);
     // True once the window was closed: a running job stops at its next line.
     bool Closing() const { return FClosing; }
+    // True when a job stops at its next line: the window was closed, or Escape ended the
+    // repeated job it is part of.
+    bool JobEnding() const { return FClosing || FRepeatStopped; }
 
     QString FCommandMode;
     QString FPortName;
@@ -135,7 +151,12 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     bool FClosing = false;
     // Cancelled when the window is asked to close: every wait of a job ends at once.
     TWaitCancel FWaitCancel;
+    // Cancelled on a close and on Escape: the pause between repetitions ends at once.
+    TWaitCancel FPauseCancel;
+    int FRepeatDepth = 0;
+    bool FRepeatStopped = false;
     std::unique_ptr<TPortRegistry> FPorts;
+    QShortcut* FEscape;
     int FJobDepth = 0;
     int FPortCycles = 0;
 };

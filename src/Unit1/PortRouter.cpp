@@ -9,6 +9,8 @@
 #include "Unit1/PortSettingsDialog.h"
 
 #include <cstdio>
+#include <cstring>
+#include <exception>
 
 namespace {
 
@@ -25,12 +27,32 @@ void Trace(const TPort& port) {
         std::fprintf(stderr, "vemix: %s\n", port.TraceLine().c_str());
 }
 
+// Why the port's last step failed, as standard error says it: "COM1 (/dev/ttyS0): No such
+// file or directory", with the hint for a port that did not open.
+QString FailureDetails(const TPort& port, bool opening) {
+    const TPortFailure& failure = port.Failure();
+    std::string reason = failure.Text;
+    if (reason.empty())
+        reason = failure.Code ? std::strerror(failure.Code) : "failed";
+    if (opening) {
+        const std::string hint = OpenFailureHint(port.Name(), port.Device(), failure.Code);
+        if (!hint.empty())
+            reason += "; " + hint;
+    }
+    return QString::fromStdString(port.Name() + " (" + port.Device() + "): " + reason);
+}
+
+// The details of a step after the open: a port that never opened failed for that reason.
+QString WriteDetails(const TPort& port, bool opened, const QString& openDetails) {
+    return opened ? FailureDetails(port, false) : openDetails;
+}
+
 } // namespace
 
-void TForm1::PortError(const QString& text) {
+void TForm1::PortError(const QString& text, const QString& details) {
     // Once the window is closing its job ends; what a cut-short wait left undone is no fault.
     if (!Closing())
-        ShowError(text);
+        ShowError(text, details);
 }
 
 void TForm1::SendToPort(const std::string& data) {
@@ -72,8 +94,9 @@ void TForm1::SendToCom(const std::string& data) {
         opened = port->Open();
     } catch (...) {
     }
+    const QString openDetails = opened ? QString() : FailureDetails(*port, true);
     if (!opened)
-        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"));
+        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"), openDetails);
 
     bool sent = false;
     try {
@@ -81,11 +104,16 @@ void TForm1::SendToCom(const std::string& data) {
     } catch (...) {
     }
     if (!sent)
-        PortError(QStringLiteral("RS232 元件,傳送命令異常！"));
+        PortError(QStringLiteral("RS232 元件,傳送命令異常！"),
+                  WriteDetails(*port, opened, openDetails));
     Trace(*port);
 
     try {
         port->Close();
+    } catch (const std::exception& e) {
+        PortError(FPortName + QStringLiteral(" PORT 關閉失敗！"),
+                  QString::fromStdString(port->Name() + " (" + port->Device() + "): ") +
+                      QString::fromUtf8(e.what()));
     } catch (...) {
         PortError(FPortName + QStringLiteral(" PORT 關閉失敗！"));
     }
@@ -100,11 +128,17 @@ void TForm1::SendToLpt(const std::string& data) {
     }
     TParallelPort& port = FPorts->Parallel(index - 3);
     port.SetBound(LptTimeoutMs);
-    if (!port.Open())
-        PortError(FPortName + QStringLiteral(" ReWrite(F) 失敗！"));
+    const bool opened = port.Open();
+    const QString openDetails = opened ? QString() : FailureDetails(port, true);
+    if (!opened)
+        PortError(FPortName + QStringLiteral(" ReWrite(F) 失敗！"), openDetails);
     if (!port.Write(data))
-        PortError(QStringLiteral("LPT 元件,傳送命令異常！"));
+        PortError(QStringLiteral("LPT 元件,傳送命令異常！"),
+                  WriteDetails(port, opened, openDetails));
     Trace(port);
+    // A window closed while a box was up ends the job here, without the error report.
+    if (!opened && Closing())
+        return;
     // Closing a device that never opened raises the I/O error that ends the whole action.
     port.Close();
 }
@@ -113,10 +147,13 @@ void TForm1::SendToNet(const std::string& data) {
     TPortCycle cycle(*this);
     TNetPort& port = FPorts->Net();
     // As on a serial port: an open that failed is followed by a send that fails too.
-    if (!port.Open())
-        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"));
+    const bool opened = port.Open();
+    const QString openDetails = opened ? QString() : FailureDetails(port, true);
+    if (!opened)
+        PortError(FPortName + QStringLiteral(" PORT 開啟失敗！"), openDetails);
     if (!port.Write(data))
-        PortError(FPortName + QStringLiteral(" 元件,傳送命令異常！"));
+        PortError(FPortName + QStringLiteral(" 元件,傳送命令異常！"),
+                  WriteDetails(port, opened, openDetails));
     Trace(port);
     port.Close();
 }
@@ -130,6 +167,7 @@ void TForm1::Button7Click() {
     TJob job(*this);
     TPortCycle cycle(*this);
     static const std::string line = "1234567890\r\n";
-    if (!FPorts->Parallel(1).WriteOnce(line))
-        ShowMessage(QStringLiteral("CreateFile error"));
+    TParallelPort& port = FPorts->Parallel(1);
+    if (!port.WriteOnce(line))
+        ShowMessage(QStringLiteral("CreateFile error"), FailureDetails(port, true));
 }

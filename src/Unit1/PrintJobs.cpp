@@ -4,6 +4,7 @@
 #include "Rtl/Events.h"
 #include "Rtl/Strings.h"
 
+#include <QShortcut>
 #include <algorithm>
 
 QString TForm1::ZeroPad(const QString& text, int width) {
@@ -29,12 +30,12 @@ void TForm1::Button5Click() {
     SendLine(QStringLiteral("12345678901234567890123456789012"));
     SendLine(QStringLiteral("------Kavrilon股份有限公司------"));
     for (int i = 1; i <= 26; ++i) {
-        if (Closing())
+        if (JobEnding())
             return;
         QString number = ZeroPad(QString::number(i), 2);
         SendLine("*" + number + ": " + "|| " + Stamp("yyyy/mm/dd hh:nn:ss:zzz") + "*");
     }
-    if (!Closing())
+    if (!JobEnding())
         ExecCommand(QStringLiteral("跳頁"));
 }
 
@@ -62,26 +63,51 @@ void TForm1::Button6Click() {
         QStringLiteral("總  計:                  5,775元"),
     };
     for (const QString& line : head) {
-        if (Closing())
+        if (JobEnding())
             return;
         SendLine(line);
     }
     for (int i = 0; i < 9; ++i) {
-        if (Closing())
+        if (JobEnding())
             return;
         ExecCommand(QStringLiteral("跳行"));
     }
     for (const QString& line : totals) {
-        if (Closing())
+        if (JobEnding())
             return;
         SendLine(line);
     }
-    if (!Closing())
+    if (!JobEnding())
         ExecCommand(QStringLiteral("跳頁"));
+}
+
+TForm1::TRepeatedJob::TRepeatedJob(TForm1& form) : F(form) {
+    if (F.FRepeatDepth++ > 0)
+        return;
+    F.FRepeatStopped = false;
+    if (!F.FClosing)
+        F.FPauseCancel.Reset();
+    F.FEscape->setEnabled(true);
+}
+
+TForm1::TRepeatedJob::~TRepeatedJob() {
+    if (--F.FRepeatDepth > 0)
+        return;
+    F.FEscape->setEnabled(false);
+    F.FRepeatStopped = false;
+}
+
+void TForm1::StopRepeatedJob() {
+    if (FRepeatDepth == 0)
+        return;
+    FRepeatStopped = true;
+    FPauseCancel.Cancel();
+    Timer1->SetEnabled(false);
 }
 
 void TForm1::Button12Click() {
     TJob job(*this);
+    TRepeatedJob repeated(*this);
     Gauge1->SetProgress(0);
     Gauge1->SetMaxValue(NumEdit_Page->AsInteger());
     const std::uint8_t n = static_cast<std::uint8_t>(NumEdit_Page->AsInteger() & 0xFF);
@@ -89,37 +115,39 @@ void TForm1::Button12Click() {
     for (int i = 0; i < n; ++i, ++k) {
         Gauge1->SetProgress(k);
         Button6Click();
-        if (Closing())
+        if (JobEnding())
             return;
         PauseBetweenRepetitions();
-        if (Closing())
+        if (JobEnding())
             return;
     }
 }
 
 void TForm1::PauseBetweenRepetitions() {
     // The window stays drawn and closable; clicks and keys wait until the pause is over.
-    if (Pause(NumEdit_delay->AsInteger(), &FWaitCancel) == weCancelled)
+    if (Pause(NumEdit_delay->AsInteger(), &FPauseCancel) == weCancelled)
         return;
     ProcessMessages();
 }
 
 void TForm1::Button10Click() {
     TJob job(*this);
+    TRepeatedJob repeated(*this);
     const auto n = static_cast<std::uint16_t>(NumEdit_cut->AsInteger() & 0xFFFF);
     for (int i = 0; i < n; ++i) {
         ExecCommand(QStringLiteral("跳多行"));
-        if (Closing())
+        if (JobEnding())
             return;
         ExecCommand(QStringLiteral("切紙"));
         PauseBetweenRepetitions();
-        if (Closing())
+        if (JobEnding())
             return;
     }
 }
 
 void TForm1::Button11Click() {
     TJob job(*this);
+    TRepeatedJob repeated(*this);
     // The window's timer does not run at 0 ms or less: the smallest positive interval instead.
     Timer1->SetInterval(std::max(1, NumEdit_delay->AsInteger()));
     FTimerCount = 0;
@@ -130,7 +158,7 @@ void TForm1::Button11Click() {
     Gauge1->SetMaxValue(pages);
     // The job ends once the count reaches or passes the page count read on this pass, so a
     // page count lowered below what was printed ends it instead of running on past 255.
-    while (!Closing() && FTimerCount < std::min(NumEdit_Page->AsInteger(), 255)) {
+    while (!JobEnding() && FTimerCount < std::min(NumEdit_Page->AsInteger(), 255)) {
         Timer1->SetEnabled(true);
         Sleep(1);
         ProcessMessages();

@@ -1,4 +1,5 @@
 // The status button on the window: what it asks, and the box it shows.
+#include <memory>
 #include "FormFixture.h"
 #include "Pty.h"
 #include "StatusPeer.h"
@@ -28,7 +29,8 @@ TEST_F(StatusFormTest, TheButtonSitsBesideThePortSettingsAndWarnsOfAPrinterThatC
     EXPECT_GT(status.left(), settings.right());
     EXPECT_EQ(form().Button_Status->text(), QStringLiteral("印表機狀態"));
 
-    ScriptedPrinter printer(pty_.Master(), Answers("\x1A\x32\x12\x7E"));
+    // Each scripted printer ends before the next reads the same line.
+    auto printer = std::make_unique<ScriptedPrinter>(pty_.Master(), Answers("\x1A\x32\x12\x7E"));
     QTest::mouseClick(form().Button_Status, Qt::LeftButton);
     // Out of paper: the box warns, one fact a line.
     const RecordedMessage box = Box();
@@ -41,7 +43,8 @@ TEST_F(StatusFormTest, TheButtonSitsBesideThePortSettingsAndWarnsOfAPrinterThatC
     EXPECT_TRUE(lines.contains(QStringLiteral("紙捲用完：是")));
     EXPECT_TRUE(lines.contains(QStringLiteral("送出查詢：12 / 12 位元組")));
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("連接埠：COM1 (")));
-    EXPECT_EQ(printer.Requests(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(printer->Requests(), (std::vector<int>{1, 2, 3, 4}));
+    printer.reset();
     // Ordinary printing still reads nothing back.
     EXPECT_FALSE(form().SerialDriver1->OnReceivePacket());
     EXPECT_FALSE(form().SerialDriver1->OnReceiveData());

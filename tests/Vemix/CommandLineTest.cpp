@@ -1,5 +1,6 @@
 // The program's command line as a user meets it: --help and --version answer without a
-// display; anything else is refused on standard error and never opens the window.
+// display; anything else is refused on standard error and never opens the window; without a
+// display it says so in one line.
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -13,14 +14,17 @@ struct Outcome {
     QString out, err;
 };
 
-// Runs the program with no display at all, unless a platform is given.
-Outcome RunProgram(const QStringList& args, const QString& platform = {}) {
+// Runs the program with no display at all, unless a platform or a display is given.
+Outcome RunProgram(const QStringList& args, const QString& platform = {},
+                   const QString& display = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
     if (!platform.isEmpty())
         env.insert("QT_QPA_PLATFORM", platform);
+    if (!display.isEmpty())
+        env.insert("DISPLAY", display);
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(VEMIX_BIN_DIR "/vemix-test", args);
@@ -79,5 +83,22 @@ TEST(CommandLine, AnyOtherArgumentIsRefusedWithTheUsageAndStartsNoWindow) {
         EXPECT_EQ(run.out, "") << name;
         EXPECT_TRUE(run.err.startsWith("vemix-test: " + complaint + "\nusage: vemix-test"))
             << name << ": " << run.err.toStdString();
+    }
+}
+
+TEST(CommandLine, WithoutADisplayOneLineSaysSoAndHowToGetOne) {
+    // No display variable at all, and one that names a display nobody serves.
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QString(), "DISPLAY is not set"},
+        {":4711", "DISPLAY=:4711 does not answer"},
+    };
+    for (const auto& [display, reason] : cases) {
+        const Outcome run = RunProgram({}, QString(), display);
+        ASSERT_TRUE(run.finished) << reason.toStdString();
+        EXPECT_EQ(run.status, 1) << run.err.toStdString();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "vemix-test: no display found (" + reason +
+                               "); start it on a desktop, or in a virtual display with: "
+                               "xvfb-run -a " VEMIX_BIN_DIR "/vemix-test\n");
     }
 }

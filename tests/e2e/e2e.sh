@@ -32,9 +32,14 @@ wait_for() {
     done
 }
 
+# The screen cases need a larger screen.
+case "$case_name" in
+screen-*) screen_size=1280x1024 ;;
+*) screen_size=1024x768 ;;
+esac
 start_display() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     exec 3>&-
     wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
@@ -128,6 +133,8 @@ rows_after_last_page_end() {
 }
 rows_after_page_end_are() { [ "$(rows_after_last_page_end "$1")" -eq "$2" ]; }
 
+page_ends_are() { [ "$(grep -c '^\[page end\]' "$1")" -eq "$2" ]; }
+
 # rows_starting FILE TEXT N: the paper shows N rows that start with TEXT.
 rows_starting() { [ "$(grep -c "^|$2" "$1")" -eq "$3" ]; }
 
@@ -140,7 +147,7 @@ readonly EDIT1="60 20"
 readonly MODE_EPSON="25 105" MODE_START="25 157" MODE_TP3688="25 209"
 readonly PORT_COM1="172 79" PORT_LPT1="172 183" PORT_NET="172 235" PORT_SETTINGS="224 276"
 readonly STATUS="379 276"
-readonly BUTTON1="379 55" BUTTON2="379 87" BUTTON5="379 183" BUTTON6="379 215"
+readonly BUTTON1="379 55" BUTTON2="379 87" BUTTON4="379 151" BUTTON5="379 183" BUTTON6="379 215"
 readonly DELAY="145 310" PAGES="247 310" BUTTON12="379 310" BUTTON_CUT="379 601"
 readonly LINEFEED="330 369" BUTTON8="411 369"
 
@@ -158,6 +165,14 @@ dismiss_box() {
     xdotool mousemove --window "$box" 5 5
     xdotool key Return
     wait_for 10 box_gone || fail "the box did not close"
+}
+# within_screen WINDOW: the window lies wholly on the screen.
+within_screen() {
+    local X Y WIDTH HEIGHT SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local sw=${screen_size%x*} sh=${screen_size#*x}
+    echo "window $1 at $X,$Y size ${WIDTH}x$HEIGHT on ${sw}x$sh"
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$sw" ] && [ $((Y + HEIGHT)) -le "$sh" ]
 }
 status_boxes() { grep -c '^vemix: status box: ' "$work/program.err" || true; }
 # ask_status: presses the status button and waits for its box; the box's text is in $status.
@@ -353,6 +368,81 @@ click-during-pause)
     after_ms=$(( (t1 - t0) / 1000000 ))
     echo "the click took effect $after_ms ms after it was made"
     [ "$after_ms" -ge 3000 ] || fail "the click ran after $after_ms ms, inside the pause"
+    ;;
+clicks-during-pause)
+    # Three presses during the first pause run after it, in the order pressed, before the
+    # second invoice.
+    start_com_printer EPSON
+    start_program
+    enter $DELAY 5000
+    enter $PAGES 2
+    click $BUTTON12
+    paper_has "$work/com1.txt" '[page end]' || fail "first invoice missing"
+    click $BUTTON4
+    click $BUTTON_CUT
+    click $BUTTON8
+    wait_for 30 page_ends_are "$work/com1.txt" 2 || fail "second invoice missing"
+    between=$(sed -n '/^\[page end\]/,/^\[page end\]/p' "$work/com1.txt" | grep -E '^\[(drawer|cut|feed)' | cut -c1-7 | tr '\n' ' ')
+    [ "$between" = "[drawer [cut pa [feed 1 " ] || fail "between the invoices: $between"
+    ;;
+close-during-box)
+    # A missing COM1 gives two boxes per line of the full page. A close request while the
+    # first is up waits for it, then the job ends: no other box, no other line tried.
+    start_program VEMIX_COM1="$work/missing" "${no_exit_scan[@]}"
+    click $BUTTON5
+    wait_for 10 box_shown || fail "no box for the missing port"
+    "$bin/vemix-e2e-close" "$win"
+    sleep 1
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended while the box was up"
+    box_shown || fail "the box went away by itself"
+    xdotool mousemove --window "$(box_id)" 5 5
+    xdotool key Return
+    wait_for 10 program_gone || fail "the program did not end once the box was dismissed"
+    [ "$(grep -c 'No such file or directory' "$work/program.err")" -eq 1 ] || fail "more lines were tried"
+    ;;
+escape-during-repeat)
+    # Escape in the window during the pause ends continuous printing; a click made before it
+    # in the same pause still runs, and the window goes on working.
+    start_com_printer EPSON
+    start_program
+    enter $DELAY 60000
+    enter $PAGES 3
+    click $BUTTON12
+    paper_has "$work/com1.txt" '[page end]' || fail "first invoice missing"
+    click $BUTTON2
+    xdotool key --window "$win" Escape
+    wait_for 10 rows_after_page_end_are "$work/com1.txt" 1 || fail "the job did not end, or the click was lost"
+    click $BUTTON_CUT
+    paper_has "$work/com1.txt" '[cut partial]' || fail "the window did not work after the job"
+    page_ends_are "$work/com1.txt" 1 || fail "a second invoice was printed"
+    ;;
+screen-scale-1.5)
+    # At 1.5 the window is a little taller than the screen: within it, to the device pixel.
+    start_program QT_SCALE_FACTOR=1.5 "${no_exit_scan[@]}"
+    sleep 0.5
+    within_screen "$win" || fail "the window leaves the screen"
+    close_window
+    ;;
+screen-scale-2)
+    # At scale 2 the window is larger than the 1280 x 1024 screen: it lies within the screen
+    # and scrolls, the status box fits too, and the bottom row is reached by scrolling.
+    start_com_printer EPSON
+    start_program QT_SCALE_FACTOR=2 "${no_exit_scan[@]}"
+    within_screen "$win" || fail "the window leaves the screen"
+    # The status button, at 379,276 on the window, is in view unscrolled.
+    click 758 552
+    wait_for 10 box_shown || fail "no status box"
+    sleep 1
+    within_screen "$(box_id)" || fail "the status box leaves the screen"
+    dismiss_box
+    # Scrolled to the end, CUT (379,601 on the window) is 701 - 512 units higher.
+    xdotool mousemove --window "$win" 600 900
+    for _ in $(seq 20); do xdotool click 5; done
+    sleep 0.5
+    click 758 824
+    paper_has "$work/com1.txt" '[cut partial]' || fail "CUT could not be reached by scrolling"
+    # Closing the scrolling window closes the program's window.
+    close_window
     ;;
 status-pty)
     start_com_printer EPSON
