@@ -19,7 +19,8 @@ std::string AnsiCodePage();
 bool KnownCodePage(const std::string& name);
 // The value of VEMIX_CODEPAGE when it is set but names no code page iconv knows.
 std::optional<std::string> UnknownCodePage();
-// Text to the code page; a character the code page lacks becomes "?".
+// Text to the code page; a character the code page lacks becomes "?". Both directions go
+// through one code page object, opened once (again only when VEMIX_CODEPAGE changes).
 std::string ToAnsi(const QString& text);
 // Code-page bytes back to text; a byte sequence that does not decode becomes U+FFFD.
 QString FromAnsi(const std::string& bytes);
