@@ -6,14 +6,10 @@
 #include "Rtl/Messages.h"
 #include "Rtl/Strings.h"
 
-namespace {
-
-// "無法判斷發票機的模式 <mode>" LF CR "<note>", then let queued events run.
-void ModeNotSupported(const QString& mode, TCommandWord word) {
-    ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + UnsupportedNote(word));
+void TForm1::ModeNotSupported(const QString& note) {
+    ShowError(QStringLiteral("無法判斷發票機的模式 ") + FCommandMode + "\n\r" + note);
     ProcessMessages();
 }
-} // namespace
 
 // The speed group reaches the driver only through a dispatched command (or a status request).
 void TForm1::ApplySpeed() {
@@ -27,7 +23,7 @@ const TCommandCode* TForm1::SupportedCode(TCommandWord word) {
     const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);
     if (set && CommandCode(*set, word).Supported)
         return &CommandCode(*set, word);
-    ModeNotSupported(FCommandMode, word);
+    ModeNotSupported(UnsupportedNote(word));
     return nullptr;
 }
 

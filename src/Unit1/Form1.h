@@ -135,6 +135,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void StopRepeatedJob();
     // A port's message, unless the window is closing; details say why, as the port has it.
     void PortError(const QString& text, const QString& details = {});
+    // "無法判斷發票機的模式 <mode>" LF CR note, then queued events run.
+    void ModeNotSupported(const QString& note);
     // The selected set's code for a word, or nullptr after the not-supported message.
     const TCommandCode* SupportedCode(TCommandWord word);
     void ApplySpeed();
