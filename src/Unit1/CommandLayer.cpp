@@ -90,7 +90,7 @@ void TForm1::ExecCommand(const QString& word) {
         ProcessMessages();
         return;
     }
-    SendToPort(ShortString(data));
+    FSink->Send(ShortString(data));
 }
 
 void TForm1::Button9Click() {
@@ -98,5 +98,5 @@ void TForm1::Button9Click() {
     ApplySpeed();
     // The memo's lines joined by CR LF, printed as one line.
     QString text = Memo2->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
-    SendToPort(ShortString(BuildPrintText(text)));
+    FSink->Send(ShortString(BuildPrintText(text)));
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
 #include "Commands/CommandTable.h"
+#include "Commands/Grammar.h"
 #include "Forms/Timer.h"
 #include "Ports/PortRegistry.h"
 #include "Ports/StatusQuery.h"
 #include "Rtl/Events.h"
 #include "SerialDriver/SerialDriver.h"
+#include "Unit1/PortRouter.h"
 #include "ui_Form1.h"
 
 #include <QDateTime>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QShortcut;
 
@@ -42,6 +45,18 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     std::string BuildCut();
     void ExecCommand(const QString& word);
     void Button9Click();
+
+    // Where the print actions and jobs write their command strings: the port router, unless
+    // an action runs into another sink.
+    TJobSink& Sink() { return *FSink; }
+    // Runs an action (a button's handler, a job) with its command strings going to sink
+    // instead of the ports: the same strings, one for each cycle the ports would have had, and
+    // the command layer's messages as ever.
+    void RunInto(TJobSink& sink, const std::function<void()>& action);
+    // Commands of any kind (images, symbols, raw bytes) in the selected mode, sent whole as one
+    // command string. When the mode cannot write one of them nothing is sent and the result
+    // says why.
+    TEncoding SendCommands(const std::vector<TCommand>& commands);
 
     // Port router
     void SendToPort(const std::string& data);
@@ -158,6 +173,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     int FRepeatDepth = 0;
     bool FRepeatStopped = false;
     std::unique_ptr<TPortRegistry> FPorts;
+    TPortRouter FRouter{*this};
+    TJobSink* FSink = &FRouter;
     QShortcut* FEscape;
     int FJobDepth = 0;
     int FPortCycles = 0;

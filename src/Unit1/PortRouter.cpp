@@ -1,5 +1,7 @@
 // The port router: every command string is one open-write-close cycle of the chosen port,
 // through the port layer; the window's own messages are said here.
+#include "Unit1/PortRouter.h"
+
 #include "Unit1/Form1.h"
 
 #include "DeviceIo/Devices.h"
@@ -51,6 +53,10 @@ QString WriteDetails(const TPort& port, bool opened, const QString& openDetails)
 }
 
 } // namespace
+
+void TPortRouter::Send(const std::string& bytes) {
+    FForm.SendToPort(bytes);
+}
 
 void TForm1::PortError(const QString& text, const QString& details) {
     // Once the window is closing its job ends; what a cut-short wait left undone is no fault.
