@@ -1,6 +1,6 @@
 #include "Ports/Port.h"
 
-#include "Rtl/Hex.h"
+#include "Rtl/Strings.h"
 #include "Rtl/Tick.h"
 
 #include <cerrno>

@@ -11,6 +11,19 @@ std::string ShortString(const std::string& bytes) {
     return bytes.substr(0, ShortStringMax);
 }
 
+std::string FormatHex(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (const unsigned char c : bytes) {
+        if (!out.empty())
+            out.push_back(' ');
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
 int IndexOfText(const QStringList& list, const QString& text) {
     for (int i = 0; i < list.size(); ++i)
         if (QString::localeAwareCompare(list[i], text) == 0 && list[i] == text)

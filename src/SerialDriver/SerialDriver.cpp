@@ -2,8 +2,8 @@
 
 #include "DeviceIo/Devices.h"
 #include "Rtl/Application.h"
-#include "Rtl/Hex.h"
 #include "Rtl/OsVersion.h"
+#include "Rtl/Strings.h"
 #include "Rtl/Tick.h"
 #include "SerialDriver/LineSettings.h"
 

@@ -1,7 +1,7 @@
 // The words of the printer's answers and of a printer device's status lines.
 #include "Unit1/StatusWording.h"
 
-#include "Rtl/Hex.h"
+#include "Rtl/Strings.h"
 
 #include <vector>
 

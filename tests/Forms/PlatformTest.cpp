@@ -4,7 +4,6 @@
 #include "Recorder.h"
 #include "Rtl/Application.h"
 #include "Rtl/Exceptions.h"
-#include "Rtl/Hex.h"
 #include "Rtl/Strings.h"
 #include "TempDir.h"
 
