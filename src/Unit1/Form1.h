@@ -46,12 +46,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void ExecCommand(const QString& word);
     void Button9Click();
 
-    // Where the print actions and jobs write their command strings: the port router, unless
-    // an action runs into another sink.
-    TJobSink& Sink() { return *FSink; }
-    // Runs an action (a button's handler, a job) with its command strings going to sink
-    // instead of the ports: the same strings, one for each cycle the ports would have had, and
-    // the command layer's messages as ever.
+    // The print actions and jobs write their command strings to a sink: the port router,
+    // unless an action runs into another. Runs an action (a button's handler, a job) with
+    // its command strings going to sink instead of the ports: the same strings, one for each
+    // cycle the ports would have had, and the command layer's messages as ever.
     void RunInto(TJobSink& sink, const std::function<void()>& action);
     // Commands of any kind (images, symbols, raw bytes) in the selected mode, sent whole as one
     // command string. When the mode cannot write one of them nothing is sent and the result
