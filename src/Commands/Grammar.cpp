@@ -2,7 +2,7 @@
 
 #include "Commands/ControlBytes.h"
 #include "Commands/RuleKit.h"
-#include "Rtl/Hex.h"
+#include "Rtl/Strings.h"
 
 TGrammar::TGrammar(std::vector<TRule> rules)
     : FRules(std::move(rules)), FWriters(std::variant_size_v<TCommand>) {

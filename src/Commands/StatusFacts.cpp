@@ -1,30 +1,32 @@
 #include "Commands/StatusFacts.h"
 
-#include <span>
+#include <array>
 
 namespace {
 
 // One fact in an answer byte; a pair of bits means the fact only when both are set.
 struct TBit {
     std::uint8_t Mask;
-    bool TStatusFacts::*Fact;
+    TStatusFact Fact;
 };
 using Facts = TStatusFacts;
 
-constexpr TBit PrinterBits[] = {{StatusBit::DrawerPin3, &Facts::DrawerPin3},
-                                {StatusBit::Offline, &Facts::Offline},
-                                {StatusBit::WaitingRecovery, &Facts::WaitingRecovery},
-                                {StatusBit::FeedButton, &Facts::FeedButton}};
-constexpr TBit OfflineBits[] = {{StatusBit::CoverOpen, &Facts::CoverOpen},
-                                {StatusBit::FeedingByButton, &Facts::FeedingByButton},
-                                {StatusBit::StoppedByPaperEnd, &Facts::StoppedByPaperEnd},
-                                {StatusBit::ErrorOccurred, &Facts::ErrorOccurred}};
-constexpr TBit ErrorBits[] = {{StatusBit::Mechanical, &Facts::MechanicalError},
-                              {StatusBit::AutoCutter, &Facts::AutoCutterError},
-                              {StatusBit::Unrecoverable, &Facts::UnrecoverableError},
-                              {StatusBit::AutoRecoverable, &Facts::AutoRecoverableError}};
-constexpr TBit PaperBits[] = {{StatusBit::NearEnd, &Facts::PaperNearEnd},
-                              {StatusBit::PaperEnd, &Facts::PaperOut}};
+// Every answer to DLE EOT n has bit 0 and bit 7 clear, bits 1 and 4 set.
+constexpr std::uint8_t FixedMask = 0x93, FixedValue = 0x12;
+constexpr TBit PrinterBits[] = {{0x04, &Facts::DrawerPin3},
+                                {0x08, &Facts::Offline},
+                                {0x20, &Facts::WaitingRecovery},
+                                {0x40, &Facts::FeedButton}};
+constexpr TBit OfflineBits[] = {{0x04, &Facts::CoverOpen},
+                                {0x08, &Facts::FeedingByButton},
+                                {0x20, &Facts::StoppedByPaperEnd},
+                                {0x40, &Facts::ErrorOccurred}};
+constexpr TBit ErrorBits[] = {{0x04, &Facts::MechanicalError},
+                              {0x08, &Facts::AutoCutterError},
+                              {0x20, &Facts::UnrecoverableError},
+                              {0x40, &Facts::AutoRecoverableError}};
+// The roll sensor's two bits of a pair are set together.
+constexpr TBit PaperBits[] = {{0x0C, &Facts::PaperNearEnd}, {0x60, &Facts::PaperOut}};
 
 // The automatic status back: printer, errors, paper sensor, a reserved byte. The paper
 // sensor byte is also the answer to GS r 1.
@@ -52,6 +54,13 @@ std::span<const TBit> RealTimeBits(TStatusRequest request) {
     return PrinterBits;
 }
 
+template <std::size_t N> std::array<TStatusFact, N> FactsIn(const TBit (&bits)[N]) {
+    std::array<TStatusFact, N> facts{};
+    for (std::size_t i = 0; i < N; ++i)
+        facts[i] = bits[i].Fact;
+    return facts;
+}
+
 std::uint8_t Write(std::span<const TBit> bits, const Facts& facts, std::uint8_t fixed) {
     std::uint8_t b = fixed;
     for (const TBit& bit : bits)
@@ -67,8 +76,30 @@ void Read(std::span<const TBit> bits, std::uint8_t b, Facts& facts) {
 
 } // namespace
 
+std::span<const TStatusFact> FactsOfRequest(TStatusRequest request) {
+    static const auto printer = FactsIn(PrinterBits);
+    static const auto offline = FactsIn(OfflineBits);
+    static const auto error = FactsIn(ErrorBits);
+    static const auto paper = FactsIn(PaperBits);
+    switch (request) {
+    case srOffline:
+        return offline;
+    case srError:
+        return error;
+    case srPaper:
+        return paper;
+    case srPrinter:
+        break;
+    }
+    return printer;
+}
+
+bool StatusByteRecognised(std::uint8_t answer) {
+    return (answer & FixedMask) == FixedValue;
+}
+
 std::uint8_t RealTimeStatusByte(TStatusRequest request, const TStatusFacts& facts) {
-    return Write(RealTimeBits(request), facts, StatusBit::FixedValue);
+    return Write(RealTimeBits(request), facts, FixedValue);
 }
 
 bool ReadRealTimeStatus(TStatusRequest request, std::uint8_t answer, TStatusFacts& facts) {
@@ -119,4 +150,20 @@ bool ReadDrawerSensor(std::uint8_t answer, TStatusFacts& facts) {
         return false;
     Read(DrawerBits, answer, facts);
     return true;
+}
+
+bool CannotPrint(const TStatusFacts& f) {
+    return f.Offline || f.CoverOpen || f.StoppedByPaperEnd || f.ErrorOccurred ||
+           f.MechanicalError || f.AutoCutterError || f.UnrecoverableError ||
+           f.AutoRecoverableError || f.PaperOut;
+}
+
+TDeviceLines ReadDeviceLines(int status) {
+    constexpr int NoError = 0x08, Selected = 0x10, PaperOut = 0x20, NotBusy = 0x80;
+    return {(status & PaperOut) != 0, (status & Selected) != 0, (status & NoError) == 0,
+            (status & NotBusy) == 0};
+}
+
+bool CannotPrint(const TDeviceLines& lines) {
+    return lines.PaperOut || !lines.Selected || lines.Error;
 }

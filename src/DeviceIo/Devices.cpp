@@ -93,15 +93,3 @@ bool TraceEnabled() {
     const char* env = std::getenv("VEMIX_TRACE");
     return env && std::strcmp(env, "1") == 0;
 }
-
-std::string HexBytes(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty())
-            out.push_back(' ');
-        out.push_back(digits[c >> 4]);
-        out.push_back(digits[c & 15]);
-    }
-    return out;
-}

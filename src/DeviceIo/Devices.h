@@ -34,5 +34,3 @@ bool IsDevicePath(const std::string& path);
 
 // True when VEMIX_TRACE=1: every port cycle is logged to standard error.
 bool TraceEnabled();
-// Hex dump of bytes for the trace ("1B 64 0A").
-std::string HexBytes(const std::string& bytes);

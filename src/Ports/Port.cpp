@@ -1,6 +1,6 @@
 #include "Ports/Port.h"
 
-#include "DeviceIo/Devices.h"
+#include "Rtl/Strings.h"
 #include "Rtl/Tick.h"
 
 #include <cerrno>
@@ -45,7 +45,7 @@ void TPort::Fail(int code, std::string text) {
 }
 
 std::string TPort::TraceLine() const {
-    return FName + " (" + Device() + ") [" + HexBytes(FSent) + "] " + std::to_string(FWritten) +
+    return FName + " (" + Device() + ") [" + FormatHex(FSent) + "] " + std::to_string(FWritten) +
            " of " + std::to_string(FSent.size()) + " bytes, " + std::to_string(FEndMs - FStartMs) +
            " ms" + (FTraceNote.empty() ? std::string() : ", " + FTraceNote);
 }

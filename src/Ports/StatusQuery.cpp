@@ -67,7 +67,7 @@ TStatusReport TStatusQuery::Run(TPort& port, TCommandSet set) {
     case akStatusBytes:
         break;
     }
-    if (set != csEPSON) {
+    if (!AsksStatus(set)) {
         report.Outcome = soNotSupported;
         return report;
     }
@@ -84,6 +84,8 @@ TStatusReport TStatusQuery::Run(TPort& port, TCommandSet set) {
     }
     AskAll(port, report);
     report.Answers = FCollector.Answers();
+    for (const TStatusAnswer& answer : report.Answers)
+        ReadStatusAnswer(answer, report.Facts);
     report.Late = FCollector.Late();
     report.LateDropped = FCollector.LateDropped();
     port.Close();
@@ -195,4 +197,12 @@ void TStatusQuery::AskDevice(TStatusReport& report) {
         return;
     }
     report.LptStatus = status;
+}
+
+bool CannotPrint(const TStatusReport& report) {
+    if (report.Outcome == soDeviceLost)
+        return true;
+    if (report.LptStatus)
+        return CannotPrint(ReadDeviceLines(*report.LptStatus));
+    return CannotPrint(report.Facts);
 }

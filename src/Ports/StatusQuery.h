@@ -2,11 +2,10 @@
 // Asks the printer on a port how it is, and checks the connection on the way: how long the
 // open took and whether the request went out, so that a silent printer on a working cable is
 // told apart from a missing port.
-#include "Commands/CommandTable.h"
+#include "Commands/CommandSet.h"
 #include "Commands/PrinterStatus.h"
 #include "Ports/Port.h"
 
-#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,8 +36,10 @@ struct TStatusReport {
     // Why the port failed: its errno and a few words.
     int FailureCode = 0;
     std::string Failure;
-    // The real-time requests asked, in order, with what came back.
+    // The real-time requests asked, in order, with what came back, and what the answers
+    // whose fixed bits were right say.
     std::vector<TStatusAnswer> Answers;
+    TStatusFacts Facts;
     // Bytes that came while no request waited for them, and how many more were dropped.
     std::string Late;
     std::size_t LateDropped = 0;
@@ -96,8 +97,6 @@ class TStatusQuery {
     TStatusCollector FCollector;
 };
 
-// The status box: one line per fact, the connection check and the answers in hex.
-QStringList StatusReportLines(const TStatusReport& report);
-// The printer cannot print as the report stands (off line, paper out, cover open, an error,
-// the device gone): the box warns.
-bool StatusNeedsOperator(const TStatusReport& report);
+// The printer cannot print as the report stands: its answers or its device's status lines say
+// so, or the device went away.
+bool CannotPrint(const TStatusReport& report);

@@ -1,7 +1,7 @@
 #include "Receipt/Paper.h"
 
 #include "Receipt/Describe.h"
-#include "Rtl/Hex.h"
+#include "Rtl/Strings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "Receipt/Trace.h"
 
-#include "Rtl/Hex.h"
+#include "Rtl/Strings.h"
 
 #include <cstdio>
 

@@ -3,6 +3,7 @@
 #include "DeviceIo/Devices.h"
 #include "Rtl/Application.h"
 #include "Rtl/OsVersion.h"
+#include "Rtl/Strings.h"
 #include "Rtl/Tick.h"
 #include "SerialDriver/LineSettings.h"
 
@@ -448,7 +449,7 @@ std::uint32_t TSerialDriver::SendData(const void* DataPtr, std::uint32_t DataSiz
     if (TraceEnabled()) {
         // Command strings are short; a bulk transfer is logged by its first bytes only.
         std::string bytes(static_cast<const char*>(DataPtr), std::min(DataSize, kTraceBytes));
-        bytes = HexBytes(bytes) + (DataSize > kTraceBytes ? " ..." : "");
+        bytes = FormatHex(bytes) + (DataSize > kTraceBytes ? " ..." : "");
         Trace("wrote " + std::to_string(written) + " of " + std::to_string(DataSize) +
               " bytes in " + std::to_string(TicksSince(start, GetTickCount())) + " ms" +
               (FDeviceLost ? ", device gone" : "") + ": " + bytes);

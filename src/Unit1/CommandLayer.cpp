@@ -6,14 +6,10 @@
 #include "Rtl/Messages.h"
 #include "Rtl/Strings.h"
 
-namespace {
-
-// "無法判斷發票機的模式 <mode>" LF CR "<note>", then let queued events run.
-void ModeNotSupported(const QString& mode, TCommandWord word) {
-    ShowError(QStringLiteral("無法判斷發票機的模式 ") + mode + "\n\r" + UnsupportedNote(word));
+void TForm1::ModeNotSupported(const QString& note) {
+    ShowError(QStringLiteral("無法判斷發票機的模式 ") + FCommandMode + "\n\r" + note);
     ProcessMessages();
 }
-} // namespace
 
 // The speed group reaches the driver only through a dispatched command (or a status request).
 void TForm1::ApplySpeed() {
@@ -27,7 +23,7 @@ const TCommandCode* TForm1::SupportedCode(TCommandWord word) {
     const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);
     if (set && CommandCode(*set, word).Supported)
         return &CommandCode(*set, word);
-    ModeNotSupported(FCommandMode, word);
+    ModeNotSupported(UnsupportedNote(word));
     return nullptr;
 }
 
@@ -94,7 +90,7 @@ void TForm1::ExecCommand(const QString& word) {
         ProcessMessages();
         return;
     }
-    SendToPort(ShortString(data));
+    FSink->Send(ShortString(data));
 }
 
 void TForm1::Button9Click() {
@@ -102,5 +98,5 @@ void TForm1::Button9Click() {
     ApplySpeed();
     // The memo's lines joined by CR LF, printed as one line.
     QString text = Memo2->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
-    SendToPort(ShortString(BuildPrintText(text)));
+    FSink->Send(ShortString(BuildPrintText(text)));
 }

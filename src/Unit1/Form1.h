@@ -1,11 +1,13 @@
 #pragma once
 // The main window: mode, port and speed choices, the command buttons and the print jobs.
 #include "Commands/CommandTable.h"
+#include "Commands/Grammar.h"
 #include "Forms/Timer.h"
 #include "Ports/PortRegistry.h"
 #include "Ports/StatusQuery.h"
 #include "Rtl/Events.h"
 #include "SerialDriver/SerialDriver.h"
+#include "Unit1/PortRouter.h"
 #include "ui_Form1.h"
 
 #include <QDateTime>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QShortcut;
 
@@ -42,6 +45,16 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     std::string BuildCut();
     void ExecCommand(const QString& word);
     void Button9Click();
+
+    // The print actions and jobs write their command strings to a sink: the port router,
+    // unless an action runs into another. Runs an action (a button's handler, a job) with
+    // its command strings going to sink instead of the ports: the same strings, one for each
+    // cycle the ports would have had, and the command layer's messages as ever.
+    void RunInto(TJobSink& sink, const std::function<void()>& action);
+    // Commands of any kind (images, symbols, raw bytes) in the selected mode, sent whole as one
+    // command string. When the mode cannot write one of them nothing is sent and the result
+    // says why.
+    TEncoding SendCommands(const std::vector<TCommand>& commands);
 
     // Port router
     void SendToPort(const std::string& data);
@@ -135,6 +148,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void StopRepeatedJob();
     // A port's message, unless the window is closing; details say why, as the port has it.
     void PortError(const QString& text, const QString& details = {});
+    // "無法判斷發票機的模式 <mode>" LF CR note, then queued events run.
+    void ModeNotSupported(const QString& note);
     // The selected set's code for a word, or nullptr after the not-supported message.
     const TCommandCode* SupportedCode(TCommandWord word);
     void ApplySpeed();
@@ -156,6 +171,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     int FRepeatDepth = 0;
     bool FRepeatStopped = false;
     std::unique_ptr<TPortRegistry> FPorts;
+    TPortRouter FRouter{*this};
+    TJobSink* FSink = &FRouter;
     QShortcut* FEscape;
     int FJobDepth = 0;
     int FPortCycles = 0;

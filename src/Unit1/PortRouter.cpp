@@ -1,5 +1,7 @@
 // The port router: every command string is one open-write-close cycle of the chosen port,
 // through the port layer; the window's own messages are said here.
+#include "Unit1/PortRouter.h"
+
 #include "Unit1/Form1.h"
 
 #include "DeviceIo/Devices.h"
@@ -14,8 +16,11 @@
 
 namespace {
 
-const QStringList SerialPorts{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2"};
-const QStringList ParallelPorts{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
+// The lists the two paths look a port name up in hold both kinds of name: the serial path
+// takes COM1 to COM4 of the window's names, the parallel path LPT1 to LPT3 of the longer list.
+const QStringList WindowPortNames{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2"};
+const QStringList PortNamesToLpt3{"COM1", "COM2", "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
+constexpr int LastCom = 3, FirstLpt = 4;
 
 void NameOutsideList(const QString& what, const QString& port) {
     ShowError(what + port + "\n\r" + QStringLiteral(" (列印可能會異常)！"));
@@ -49,6 +54,10 @@ QString WriteDetails(const TPort& port, bool opened, const QString& openDetails)
 
 } // namespace
 
+void TPortRouter::Send(const std::string& bytes) {
+    FForm.SendToPort(bytes);
+}
+
 void TForm1::PortError(const QString& text, const QString& details) {
     // Once the window is closing its job ends; what a cut-short wait left undone is no fault.
     if (!Closing())
@@ -79,9 +88,9 @@ void TForm1::SendToPort(const std::string& data) {
 
 void TForm1::SendToCom(const std::string& data) {
     TPortCycle cycle(*this);
-    const int index = IndexOfText(SerialPorts, FPortName);
+    const int index = IndexOfText(WindowPortNames, FPortName);
     TSerialPort* port = nullptr;
-    if (index >= 0 && index <= 3) {
+    if (index >= 0 && index <= LastCom) {
         port = &FPorts->Serial(index + 1);
     } else {
         NameOutsideList(QStringLiteral("無法判斷發票機 COM PORT "), FPortName);
@@ -121,12 +130,12 @@ void TForm1::SendToCom(const std::string& data) {
 
 void TForm1::SendToLpt(const std::string& data) {
     TPortCycle cycle(*this);
-    const int index = IndexOfText(ParallelPorts, FPortName);
-    if (index < 4) {
+    const int index = IndexOfText(PortNamesToLpt3, FPortName);
+    if (index < FirstLpt) {
         NameOutsideList(QStringLiteral("無法判斷發票機 LPT PORT "), FPortName);
         return;
     }
-    TParallelPort& port = FPorts->Parallel(index - 3);
+    TParallelPort& port = FPorts->Parallel(index - FirstLpt + 1);
     port.SetBound(LptTimeoutMs);
     const bool opened = port.Open();
     const QString openDetails = opened ? QString() : FailureDetails(port, true);

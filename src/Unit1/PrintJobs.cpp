@@ -22,7 +22,7 @@ QString TForm1::Stamp(const QString& pattern) const {
 }
 
 void TForm1::SendLine(const QString& text) {
-    SendToPort(ShortString(BuildPrintText(text)));
+    FSink->Send(ShortString(BuildPrintText(text)));
 }
 
 void TForm1::Button5Click() {

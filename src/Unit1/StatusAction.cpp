@@ -5,6 +5,7 @@
 #include "DeviceIo/Devices.h"
 #include "Rtl/Messages.h"
 #include "Rtl/Strings.h"
+#include "Unit1/StatusWording.h"
 
 #include <cstdio>
 
@@ -12,6 +13,12 @@ void TForm1::Button_StatusClick() {
     TJob job(*this);
     if (Closing())
         return;
+    // A mode outside the sets is said as the command layer says it; nothing is asked.
+    const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);
+    if (!set) {
+        ModeNotSupported(QStringLiteral(" (印表機狀態-可能會異常)！"));
+        return;
+    }
     TPort* port = FPorts->Find(FPortName);
     if (!port) {
         ShowError(QStringLiteral("無法判斷發票機 PORT ") + FPortName + "\n\r" +
@@ -20,14 +27,13 @@ void TForm1::Button_StatusClick() {
     }
     // The speed chosen now, as for a command.
     ApplySpeed();
-    const TCommandSet set = CommandSetOf(FCommandMode).value_or(csEPSON);
     TStatusReport report;
     {
         TPortCycle cycle(*this);
         TStatusQuery query(&FWaitCancel);
         query.Bound = StatusBoundMs;
         query.LptRead = LptStatusRead;
-        report = query.Run(*port, set);
+        report = query.Run(*port, *set);
     }
     // A port that does not open says so as every action does, then the check says what that
     // means.
@@ -47,7 +53,7 @@ void TForm1::Button_StatusClick() {
                      lines.join(QStringLiteral(" | ")).toUtf8().constData());
     // The box is the program's own: a plain line break. A printer that cannot print warns.
     const QString text = lines.join('\n');
-    if (StatusNeedsOperator(report))
+    if (CannotPrint(report))
         ShowWarning(text);
     else
         ShowInformation(text);

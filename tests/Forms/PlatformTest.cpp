@@ -66,7 +66,11 @@ TEST(Devices, PathsFromEnvironmentOrDefaults) {
     ScopedEnv env("VEMIX_COM3", "/tmp/pty-x");
     EXPECT_EQ(DevicePath("COM3"), "/tmp/pty-x");
     EXPECT_EQ(DevicePath("PRN"), "PRN");
-    EXPECT_EQ(HexBytes(std::string("\x1B\x64\x0A", 3)), "1B 64 0A");
+}
+
+TEST(Hex, BytesAsTheTracesAndTheStatusBoxShowThem) {
+    EXPECT_EQ(FormatHex(std::string("\x1B\x64\x0A\x00\xff", 5)), "1B 64 0A 00 FF");
+    EXPECT_EQ(FormatHex({}), "");
 }
 
 TEST(Guard, ReportsWhatEscapesAHandlerAndGoesOn) {

@@ -1,8 +1,8 @@
 // The status button on the window: what it asks, and the box it shows.
-#include <memory>
 #include "FormFixture.h"
 #include "Pty.h"
 #include "StatusPeer.h"
+#include <memory>
 
 #include <sys/file.h>
 
@@ -120,6 +120,24 @@ TEST_F(StatusFormTest, SilentPrinterOtherModesAndAMissingDevice) {
     EXPECT_EQ(rec_.Messages()[0].text, QStringLiteral("COM1 PORT 開啟失敗！"));
     EXPECT_EQ(rec_.Messages()[1].kind, MessageKind::Information);
     EXPECT_TRUE(rec_.Messages()[1].text.contains(QStringLiteral("連接埠無法開啟")));
+}
+
+TEST_F(StatusFormTest, AModeOutsideTheSetsIsSaidAsTheCommandLayerSaysItAndNothingIsAsked) {
+    ScriptedPrinter printer(pty_.Master(), Answers("\x12\x12\x12\x12"));
+    form().RadioGroup_Command->SetItems({"EPSON", "ESC/POS"});
+    form().RadioGroup_Command->SetItemIndex(1);
+    form().FormShow();
+    form().Button_StatusClick();
+    const QString mode = QStringLiteral("無法判斷發票機的模式 ESC/POS");
+    EXPECT_EQ(rec_.Texts(), QStringList{LfCr(mode, QStringLiteral(" (印表機狀態-可能會異常)！"))});
+    ASSERT_EQ(rec_.Messages().size(), 1u);
+    EXPECT_EQ(rec_.Messages()[0].kind, MessageKind::Error);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(printer.Received(), "");
+    // The command layer says the same of the same mode.
+    rec_.Clear();
+    form().Button1Click();
+    EXPECT_EQ(rec_.Texts().value(0), LfCr(mode, QStringLiteral(" (列印-可能會異常)！")));
 }
 
 TEST_F(FormTest, APrinterDeviceOnTheParallelPortReportsItsLinesAndAFileReportsNone) {

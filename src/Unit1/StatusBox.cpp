@@ -1,5 +1,5 @@
-// The status box's lines: what the port and the printer said, in the window's language.
-#include "Ports/StatusQuery.h"
+// The status box's lines: the port, the connection check and what the printer said.
+#include "Unit1/StatusWording.h"
 
 #include <cerrno>
 
@@ -76,7 +76,7 @@ bool AnyAnswer(const TStatusReport& report) {
 
 void AnswerLines(const TStatusReport& report, QStringList& lines) {
     for (const TStatusAnswer& answer : report.Answers)
-        lines << DecodeStatusByte(answer);
+        lines << StatusAnswerLines(answer);
     const QString why = report.Outcome == soAsked ? QStringLiteral(" (前一項沒有回應)")
                                                   : QStringLiteral(" (查詢已停止)");
     for (int n = static_cast<int>(report.Answers.size()) + 1; n <= StatusRequestCount; ++n)
@@ -139,22 +139,11 @@ QStringList StatusReportLines(const TStatusReport& report) {
     lines << QStringLiteral("連線檢查：開啟連接埠 %1 ms").arg(report.OpenMs);
     if (report.LptStatus) {
         lines << QStringLiteral("狀態由印表機驅動程式回報，不送出資料");
-        lines << DecodeLptStatus(*report.LptStatus);
+        lines << DeviceStatusLines(*report.LptStatus);
         lines << QStringLiteral("狀態線 (十六進位)：") +
                      HexText(std::string(1, static_cast<char>(*report.LptStatus & 0xFF)));
         return lines;
     }
     RequestLines(report, lines);
     return lines;
-}
-
-bool StatusNeedsOperator(const TStatusReport& report) {
-    if (report.Outcome == soDeviceLost)
-        return true;
-    if (report.LptStatus)
-        return LptStatusStopsPrinting(*report.LptStatus);
-    for (const TStatusAnswer& answer : report.Answers)
-        if (StatusAnswerStopsPrinting(answer))
-            return true;
-    return false;
 }

@@ -3,10 +3,10 @@
 #include "Loopback.h"
 #include "Ports/NetPort.h"
 #include "Ports/SerialPort.h"
-#include "Ports/StatusQuery.h"
 #include "Pty.h"
 #include "StatusPeer.h"
 #include "TempDir.h"
+#include "Unit1/StatusWording.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

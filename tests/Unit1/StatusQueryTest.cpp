@@ -1,6 +1,5 @@
 // Asking a printer how it is: a scripted printer at the far end of a pseudo-terminal or a
 // loopback connection, and a printer device through its status register.
-#include "Ports/StatusQuery.h"
 #include "Ports/NetPort.h"
 #include "Ports/ParallelPort.h"
 #include "Ports/SerialPort.h"
@@ -8,6 +7,7 @@
 #include "Rtl/Events.h"
 #include "StatusPeer.h"
 #include "TempDir.h"
+#include "Unit1/StatusWording.h"
 
 #include <QTimer>
 #include <arpa/inet.h>
