@@ -146,10 +146,10 @@ dialog_gone() { [ -z "$(dialog_id)" ]; }
 readonly EDIT1="60 20"
 readonly MODE_EPSON="25 105" MODE_START="25 157" MODE_TP3688="25 209"
 readonly PORT_COM1="172 79" PORT_LPT1="172 183" PORT_NET="172 235" PORT_SETTINGS="224 276"
-readonly STATUS="379 276"
+readonly STATUS="379 276" TEST_PAGES="224 311"
 readonly BUTTON1="379 55" BUTTON2="379 87" BUTTON4="379 151" BUTTON5="379 183" BUTTON6="379 215"
-readonly DELAY="145 310" PAGES="247 310" BUTTON12="379 310" BUTTON_CUT="379 601"
-readonly LINEFEED="330 369" BUTTON8="411 369"
+readonly DELAY="145 345" PAGES="247 345" BUTTON12="379 345" BUTTON_CUT="379 636"
+readonly LINEFEED="330 404" BUTTON8="411 404"
 
 # paper_has FILE TEXT: the decoded paper shows TEXT (fixed string) within 20 s.
 paper_has() { wait_for 20 grep -qF -- "$2" "$1"; }
@@ -435,7 +435,7 @@ screen-scale-2)
     sleep 1
     within_screen "$(box_id)" || fail "the status box leaves the screen"
     dismiss_box
-    # Scrolled to the end, CUT (379,601 on the window) is 701 - 512 units higher.
+    # Scrolled to the end, CUT (379,636 on the window) is 736 - 512 units higher.
     xdotool mousemove --window "$win" 600 900
     for _ in $(seq 20); do xdotool click 5; done
     sleep 0.5
