@@ -97,6 +97,8 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     connect(FSave, &QPushButton::clicked, this, [this] { Guarded([this] { SavePreview(); }); });
     connect(FClose, &QPushButton::clicked, this, &QDialog::reject);
     SetTabChain();
+    // The keyboard starts at the list.
+    FPages->setFocus();
     FPages->setCurrentRow(0);
     Rebuild();
     // Within the screen's free area, whatever the fonts.
