@@ -27,6 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMIX_HOMEPAGE})
 # Library dependencies come from dpkg-shlibdeps. The window names Big5 Ming faces, which this
 # font supplies; without it the Chinese captions fall back to whatever the system has.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcrypto is opened only when an e-invoice is made, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3 (>= 3.0)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[test utility for invoice and receipt printers
 One window for testing invoice and receipt printers at the counter: choose the
