@@ -61,34 +61,20 @@ TEST(Dither, PicturesFitThePrintWidthOnWhitePaper) {
     EXPECT_EQ(Level(narrowed, 192 + 30, 250), 255);
 }
 
-TEST(Dither, BandsCarryEveryRowInOrder) {
-    TDots dots;
-    dots.Width = 16;
-    dots.Height = 2 * BandRows + 21;
-    for (int i = 0; i < dots.Height * 2; ++i)
-        dots.Bits.push_back(static_cast<char>(i * 37));
-    const std::vector<TCommand> bands = RasterBands(dots);
-    std::string joined;
-    std::vector<int> heights;
-    for (const TCommand& band : bands) {
-        const auto& image = std::get<Cmd::RasterImage>(band);
-        EXPECT_EQ(image.WidthBytes, 2);
-        heights.push_back(image.Height);
-        joined += image.Data;
-    }
-    EXPECT_EQ(heights, (std::vector<int>{BandRows, BandRows, 21}));
-    EXPECT_EQ(joined, dots.Bits);
-}
-
-TEST(Dither, TheImagePagePrintsTheUsersPictureAtThePaperWidth) {
-    QImage picture(1000, 500, QImage::Format_RGB32);
+TEST(Dither, TheImagePagePrintsTheUsersPictureAtThePaperWidthInBands) {
+    QImage picture(500, 1000, QImage::Format_RGB32);
     picture.fill(QColor(128, 128, 128));
     for (const int width : {384, 576}) {
         TPageOptions options;
         options.WidthDots = width;
         options.Image = picture;
-        const QImage printed = RasterPicture(DecodedPage(tpImage, options), 0);
-        EXPECT_EQ(printed.size(), QSize(width, width / 2));
+        const std::vector<TCommand> page = DecodedPage(tpImage, options);
+        // Every band but the last as tall as a band may be, none lost.
+        const std::vector<Cmd::RasterImage> bands = All<Cmd::RasterImage>(page);
+        ASSERT_EQ(bands.size(), static_cast<std::size_t>((2 * width + BandRows - 1) / BandRows));
+        EXPECT_EQ(bands[0].Height, BandRows);
+        const QImage printed = RasterPicture(page, 0);
+        EXPECT_EQ(printed.size(), QSize(width, 2 * width));
         // Gray comes out as about half the dots.
         int black = 0;
         for (int y = 0; y < printed.height(); ++y)

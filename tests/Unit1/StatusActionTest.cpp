@@ -1,8 +1,8 @@
 // The status button on the window: what it asks, and the box it shows.
+#include <memory>
 #include "FormFixture.h"
 #include "Pty.h"
 #include "StatusPeer.h"
-#include <memory>
 
 #include <sys/file.h>
 
