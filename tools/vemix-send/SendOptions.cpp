@@ -110,7 +110,8 @@ std::string Picture(const std::string& file, QImage& picture) {
 using THandler = std::function<std::string(const std::string& value, TSendRequest& r)>;
 
 std::string InvoiceNumber(const std::string& value, TEInvoice& invoice) {
-    QString number = Q(value);
+    // As the window takes it: letters in either case, the hyphen optional.
+    QString number = Q(value).toUpper();
     number.remove('-');
     invoice.Letters = number.left(2);
     invoice.Number = number.mid(2);
