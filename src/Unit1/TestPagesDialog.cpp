@@ -70,7 +70,25 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     FPrint->setDefault(true);
     FSave->setAutoDefault(false);
     BuildList();
+    Arrange();
+    connect(FPages, &QListWidget::currentRowChanged, this, [this] { Rebuild(); });
+    connect(FWidth, &QComboBox::currentIndexChanged, this, [this] { Rebuild(); });
+    connect(FOptions, &TPageOptionsPanel::Changed, this, [this] { Rebuild(); });
+    connect(FPrint, &QPushButton::clicked, this, [this] { Guarded([this] { Print(); }); });
+    connect(FSave, &QPushButton::clicked, this, [this] { Guarded([this] { SavePreview(); }); });
+    connect(FClose, &QPushButton::clicked, this, &QDialog::reject);
+    SetTabChain();
+    // The keyboard starts at the list.
+    FPages->setFocus();
+    FPages->setCurrentRow(0);
+    Rebuild();
+    // Within the screen's free area, whatever the fonts.
+    const QRect screen =
+        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    resize(sizeHint().expandedTo(QSize(0, 560)).boundedTo(screen.size() * 0.9));
+}
 
+void TTestPagesDialog::Arrange() {
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("測試頁"), this));
     left->addWidget(FPages, 1);
@@ -89,22 +107,6 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
     layout->addLayout(buttons);
-
-    connect(FPages, &QListWidget::currentRowChanged, this, [this] { Rebuild(); });
-    connect(FWidth, &QComboBox::currentIndexChanged, this, [this] { Rebuild(); });
-    connect(FOptions, &TPageOptionsPanel::Changed, this, [this] { Rebuild(); });
-    connect(FPrint, &QPushButton::clicked, this, [this] { Guarded([this] { Print(); }); });
-    connect(FSave, &QPushButton::clicked, this, [this] { Guarded([this] { SavePreview(); }); });
-    connect(FClose, &QPushButton::clicked, this, &QDialog::reject);
-    SetTabChain();
-    // The keyboard starts at the list.
-    FPages->setFocus();
-    FPages->setCurrentRow(0);
-    Rebuild();
-    // Within the screen's free area, whatever the fonts.
-    const QRect screen =
-        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    resize(sizeHint().expandedTo(QSize(0, 560)).boundedTo(screen.size() * 0.9));
 }
 
 void TTestPagesDialog::BuildList() {

@@ -23,7 +23,8 @@ class TTestPagesDialog : public QDialog {
     using TSend = std::function<void(const std::string& bytes)>;
     using TClock = std::function<QDateTime()>;
 
-    // mode: the command set's name as the window shows it; send puts a page on the port.
+    // set: the main window's command set; title names it and the port; send puts a page on
+    // that port; now is the moment a page is dated when it is printed.
     TTestPagesDialog(TCommandSet set, const QString& title, TSend send, TClock now,
                      QWidget* parent = nullptr);
 
@@ -51,6 +52,8 @@ class TTestPagesDialog : public QDialog {
 
   private:
     void BuildList();
+    // The list, width and options on the left, the preview on the right, the buttons below.
+    void Arrange();
     QWidget* Controls();
     void SetTabChain();
     TPageOptions Options() const;
