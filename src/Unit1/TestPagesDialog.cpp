@@ -47,7 +47,7 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     : QDialog(parent), FSet(set), FSend(std::move(send)), FNow(std::move(now)),
       FPages(new QListWidget(this)), FWidth(new QComboBox(this)),
       FOptions(new TPageOptionsPanel(this)), FPreviewArea(new QScrollArea(this)),
-      FPreviewLabel(new QLabel), FNote(new QLabel(this)),
+      FPreviewLabel(new QLabel(this)), FNote(new QLabel(this)),
       FSave(new QPushButton(QStringLiteral("存成圖檔…"), this)),
       FPrint(new QPushButton(QStringLiteral("列印"), this)),
       FClose(new QPushButton(QStringLiteral("關閉"), this)), FWhen(FNow()) {
