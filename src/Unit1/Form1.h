@@ -67,6 +67,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     // Asks the printer on the chosen port how it is and shows the answer with a connection
     // check.
     void Button_StatusClick();
+    // Opens "測試頁": the test pages, previewed, then sent on the chosen port and command set.
+    void Button_TestPagesClick();
+    // A whole page in one port cycle, at the speed chosen now.
+    void SendTestPage(const std::string& bytes);
     // How long each status request waits for its answer, in ms.
     int StatusBoundMs = 500;
     // Reads a printer device's status register; tests give one they do not have.
