@@ -4,7 +4,10 @@
 
 const char* SymbologyName(TSymbology symbology) {
     static const char* const names[SymbologyCount] = {
-        "UPC-A", "UPC-E", "JAN13", "JAN8", "CODE39", "ITF", "CODABAR", "CODE93", "CODE128"};
+        "UPC-A",   "UPC-E",         "JAN13",   "JAN8",
+        "CODE39",  "ITF",           "CODABAR", "CODE93",
+        "CODE128", "GS1-128",       "DATABAR", "DATABAR-TRUNCATED",
+        "DATABAR-LIMITED", "DATABAR-EXPANDED", "CODE128-AUTO"};
     return symbology < SymbologyCount ? names[symbology] : "";
 }
 
@@ -59,7 +62,33 @@ const char* CommandKindName(const TCommand& command) {
                                         "real-time status request",
                                         "automatic status back",
                                         "sensor status request",
-                                        "identity request"};
+                                        "identity request",
+                                        "tab",
+                                        "tab stops",
+                                        "vertical tab",
+                                        "relative position",
+                                        "international character set",
+                                        "upside-down printing",
+                                        "italic",
+                                        "rotation",
+                                        "print colour",
+                                        "peripheral device",
+                                        "barcode text font",
+                                        "motion units",
+                                        "Chinese character mode",
+                                        "Chinese character underline",
+                                        "Chinese character spacing",
+                                        "Chinese character quadruple size",
+                                        "Chinese character style",
+                                        "real-time request",
+                                        "bit image",
+                                        "stored bit image",
+                                        "test print",
+                                        "QR code size request",
+                                        "drawer settings",
+                                        "cancel",
+                                        "line-mode code table",
+                                        "line-mode barcode"};
     static_assert(std::size(names) == std::variant_size_v<TCommand>);
     return names[command.index()];
 }

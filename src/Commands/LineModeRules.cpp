@@ -29,6 +29,8 @@ std::vector<TRule> StartRules() {
     rules.push_back(Byte<Cmd::FeedLines>(SeedCode(csSTART, cwFeedLines)));
     rules.push_back(CutRule(csSTART));
     AddCommon(rules);
+    for (TRule& rule : StarLineRules())
+        rules.push_back(std::move(rule));
     return rules;
 }
 

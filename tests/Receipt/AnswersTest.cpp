@@ -173,8 +173,11 @@ TEST(TerminalView, ReceiptCommandsAreReadWholeAndShowAsMarkers) {
                             "[QR 28 bytes]",
                             "[graphics 4 bytes]",
                             "[barcode CODE39 12345]",
-                            "[barcode CODE128 AB.cd]",
-                            "|Thanks                          |",
+                            // CODE128 data begins with its code set.
+                            "[barcode CODE128 AB.cd: not printed, it starts with a code set, {A, "
+                            "{B or {C]",
+                            // The left margin of 16 dots.
+                            "| Thanks                         |",
                             "[cut full, feed 3]",
                             "[paper sensor request]"};
     EXPECT_EQ(bench.paper, expected);

@@ -1,0 +1,22 @@
+#pragma once
+// A length of paper as one bit a dot (QImage::Format_Mono, 1 black), addressed in the roll's
+// dots from Top; what falls outside is left out.
+#include <QImage>
+
+class TDotCanvas {
+  public:
+    TDotCanvas(int width, int top, int height);
+
+    int Width() const { return FImage.width(); }
+    int Top() const { return FTop; }
+    int Bottom() const { return FTop + FImage.height(); }
+    void Fill(int x, int y, int width, int height, bool black = true);
+    void Set(int x, int y, bool black = true);
+    bool Get(int x, int y) const;
+    const QImage& Image() const { return FImage; }
+    QImage Take() { return std::move(FImage); }
+
+  private:
+    QImage FImage;
+    int FTop;
+};
