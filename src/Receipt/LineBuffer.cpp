@@ -10,15 +10,33 @@ void TLineBuffer::Begin(int left, int width, bool upsideDown) {
     FStarted = true;
 }
 
-void TLineBuffer::Put(const TTextStyle& style, const TGlyph& glyph, const TGlyphBox& box) {
-    if (FRuns.empty() || FRunEnd != FX || !(FRuns.back().Style == style))
+const TGlyph* TLineBuffer::Put(const TTextStyle& style, const TGlyph* begin, const TGlyph* end,
+                               const TGlyphBox& ank, const TGlyphBox& kanji) {
+    if (begin == end)
+        return end;
+    if (!Fits(IsKanji(*begin) ? kanji.Advance : ank.Advance))
+        return begin;
+    if (FRuns.empty() || FRunEnd != FX || !(FRuns.back().Style == style)) {
         FRuns.push_back({style, {}, FX});
-    FRuns.back().Glyphs.push_back(glyph);
-    FX += box.Advance;
+        FRuns.back().Glyphs.reserve(static_cast<std::size_t>(end - begin));
+    }
+    std::vector<TGlyph>& glyphs = FRuns.back().Glyphs;
+    const TGlyph* g = begin;
+    int height = 0;
+    for (; g != end; ++g) {
+        const bool wide = IsKanji(*g);
+        const int advance = wide ? kanji.Advance : ank.Advance;
+        if (g != begin && FX + advance > FAreaWidth)
+            break;
+        glyphs.push_back(*g);
+        FX += advance;
+        FColumns += g->Columns;
+        height = std::max(height, wide ? kanji.Height : ank.Height);
+    }
     FRunEnd = FX;
     FRight = std::max(FRight, FX);
-    FAscent = std::max(FAscent, box.Height);
-    FColumns += glyph.Columns;
+    FAscent = std::max(FAscent, height);
+    return g;
 }
 
 void TLineBuffer::PutImage(TImageData image) {

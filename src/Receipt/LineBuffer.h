@@ -16,7 +16,10 @@ class TLineBuffer {
     int X() const { return FX; }
     int AreaWidth() const { return FAreaWidth; }
 
-    void Put(const TTextStyle& style, const TGlyph& glyph, const TGlyphBox& box);
+    // Places characters of one style while they fit (at least one on an empty line); returns
+    // the first it did not place. ank and kanji: the boxes of the two kinds in that style.
+    const TGlyph* Put(const TTextStyle& style, const TGlyph* begin, const TGlyph* end,
+                      const TGlyphBox& ank, const TGlyphBox& kanji);
     void PutImage(TImageData image);
     // Moves the print position to dots from the area's left; a position outside is ignored.
     void MoveTo(int x);

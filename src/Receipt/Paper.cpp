@@ -2,6 +2,7 @@
 
 #include "Commands/CodeTables.h"
 #include "Receipt/CharacterSets.h"
+#include "Receipt/Describe.h"
 
 #include <algorithm>
 
@@ -107,15 +108,19 @@ int TPaper::AlignedX(int width) const {
 void TPaper::AddText(const std::vector<TGlyph>& glyphs) {
     if (FDisabled)
         return;
-    for (const TGlyph& g : glyphs) {
-        const TGlyphBox box = GlyphBox(FStyle, g);
+    // One style for all of them: the boxes of the two kinds of character are found once.
+    const TGlyphBox ank = GlyphBox(FStyle, TGlyph{'A', 1, true});
+    const TGlyphBox kanji = GlyphBox(FStyle, TGlyph{0x4E00, 2, true});
+    const TGlyph* next = glyphs.data();
+    const TGlyph* const end = next + glyphs.size();
+    while (next != end) {
         if (!FLine.Started())
             StartLine();
-        if (!FLine.Fits(box.Advance)) {
+        next = FLine.Put(FStyle, next, end, ank, kanji);
+        if (next != end) {
             PrintLine();
             StartLine();
         }
-        FLine.Put(FStyle, g, box);
     }
 }
 
@@ -126,6 +131,12 @@ void TPaper::Put(TPaperItem item) {
 
 void TPaper::Note(std::string marker) {
     Put({TItemKind::Note, FTop, 0, std::move(marker), {}});
+}
+
+void TPaper::NoteOf(const TCommand& command, const char* more) {
+    // Markers are words for the observers; without any, none is made.
+    if (!FObservers.empty())
+        Note(Describe(command) + more);
 }
 
 // Prints the line buffer and feeds the line spacing (at least its tallest character), or the

@@ -62,6 +62,8 @@ class TPaper {
   private:
     friend struct TPaperApply;
 
+    // The command's marker, and more after it.
+    void NoteOf(const TCommand& command, const char* more = "");
     void PrintLine(std::optional<int> feed = std::nullopt);
     void PrintPending();
     void StartLine();

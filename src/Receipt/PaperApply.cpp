@@ -37,7 +37,7 @@ struct TPaperApply {
     void operator()(const Cmd::FeedDots& c) const {
         if (!P.FLine.Empty()) {
             P.PrintLine(c.N);
-            P.Note(Describe(c));
+            P.NoteOf(c);
             return;
         }
         P.FLine.Clear();
@@ -60,7 +60,7 @@ struct TPaperApply {
         s.Height = (c.N & 0x10) ? 2 : 1;
         s.Width = (c.N & 0x20) ? 2 : 1;
         s.Underline = (c.N & 0x80) ? 1 : 0;
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::Underline& c) const {
         Set(c, P.FStyle.Underline, c.Dots() == 2 ? 2 : c.Dots() & 1);
@@ -74,14 +74,14 @@ struct TPaperApply {
         TTextStyle& s = P.FStyle;
         s.Width = s.KanjiWidth = static_cast<std::uint8_t>(std::min(c.Width(), 8));
         s.Height = s.KanjiHeight = static_cast<std::uint8_t>(c.Height());
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::KanjiMode& c) const {
         TTextStyle& s = P.FStyle;
         s.KanjiWidth = (c.N & 0x04) ? 2 : 1;
         s.KanjiHeight = (c.N & 0x08) ? 2 : 1;
         s.KanjiUnderline = (c.N & 0x80) ? 1 : 0;
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::KanjiUnderline& c) const {
         Set(c, P.FStyle.KanjiUnderline, c.Dots() == 2 ? 2 : c.Dots() & 1);
@@ -98,14 +98,14 @@ struct TPaperApply {
         P.FCodeTable = c.N;
         const auto page = CodeTablePage(c.N);
         P.SetTable(page);
-        P.Note(Describe(c) + (page ? "" : ", no code page: only ASCII prints"));
+        P.NoteOf(c, page ? "" : ", no code page: only ASCII prints");
     }
     void operator()(const Cmd::StarCodePage& c) const {
         const auto page = StarCodeTablePage(c.N);
         P.SetTable(page);
         // A code table chosen by number prints one character a byte.
         P.FChinese = false;
-        P.Note(Describe(c) + (page ? "" : ", no code page: only ASCII prints"));
+        P.NoteOf(c, page ? "" : ", no code page: only ASCII prints");
     }
     void operator()(const Cmd::ChineseMode& c) const { Set(c, P.FChinese, c.On); }
     void operator()(const Cmd::International& c) const { Set(c, P.FInternational, c.N); }
@@ -121,7 +121,7 @@ struct TPaperApply {
     void operator()(const Cmd::Tab&) const { P.Tab(); }
     void operator()(const Cmd::TabStops& c) const {
         P.SetTabStops(c.Columns);
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::AbsolutePosition& c) const { Move(c, c.N); }
     void operator()(const Cmd::RelativePosition& c) const {
@@ -149,22 +149,22 @@ struct TPaperApply {
             image = std::move(cut);
         }
         P.FLine.PutImage(std::move(image));
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::Graphics& c) const {
         const int fn = c.Body.size() > 1 ? static_cast<unsigned char>(c.Body[1]) : -1;
         if (c.Body.empty() || c.Body[0] != '0') {
-            P.Note(Describe(c));
+            P.NoteOf(c);
         } else if (fn == 112 || fn == 113) {
             std::string why;
             P.FGraphics = StoredGraphics(c.Body, why);
-            P.Note(Describe(c) + (P.FGraphics ? "" : ": " + why));
+            P.NoteOf(c, (P.FGraphics ? std::string() : ": " + why).c_str());
         } else if ((fn == 50 || fn == 2) && P.FGraphics) {
             TImageData image = std::move(*P.FGraphics);
             P.FGraphics.reset();
             P.PrintImage(std::move(image), Describe(c));
         } else {
-            P.Note(Describe(c) + (fn == 50 || fn == 2 ? ": nothing stored" : ""));
+            P.NoteOf(c, fn == 50 || fn == 2 ? ": nothing stored" : "");
         }
     }
     void operator()(const Cmd::BarcodeHeight& c) const {
@@ -195,27 +195,27 @@ struct TPaperApply {
     void operator()(const Cmd::Peripheral& c) const { Set(c, P.FDisabled, !(c.N & 1)); }
     void operator()(const Cmd::Cancel& c) const {
         P.FLine.Clear();
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
     void operator()(const Cmd::RealTimeRequest& c) const {
         if (c.Fn == 8)
             P.FLine.Clear();
-        P.Note(Describe(c));
+        P.NoteOf(c);
     }
 
     // Everything else shows as its marker.
-    template <class T> void operator()(const T& c) const { P.Note(Describe(c)); }
+    template <class T> void operator()(const T& c) const { P.NoteOf(c); }
 
     template <class T, class Field, class Value>
     void Set(const T& command, Field& field, const Value& value) const {
         field = static_cast<Field>(value);
-        P.Note(Describe(command));
+        P.NoteOf(command);
     }
     template <class T> void Move(const T& command, int x) const {
         if (!P.FLine.Started())
             P.StartLine();
         P.FLine.MoveTo(x);
-        P.Note(Describe(command));
+        P.NoteOf(command);
     }
 };
 
@@ -223,7 +223,7 @@ struct TPaperApply {
 void TPaperApply::operator()(const Cmd::StarBarcode& c) const {
     const std::optional<TSymbology> kind = StarSymbology(c.Kind);
     if (!kind) {
-        P.Note(Describe(c) + ": not printed, no such barcode kind");
+        P.NoteOf(c, ": not printed, no such barcode kind");
         return;
     }
     const TBarcodeData saved = P.FBarcode;

@@ -9,7 +9,9 @@ TTerminalView::TTerminalView(TWriter writer, int columns)
 
 std::string TTerminalView::LineText(const TPrintedLine& line, int columns) {
     const int cell = FontCell(pfA).Width;
-    std::string text(1, '|');
+    std::string text;
+    text.reserve(static_cast<std::size_t>(columns) * 2 + 2);
+    text.push_back('|');
     int at = 0; // the column written up to
     for (const TTextRun& run : line.Runs) {
         // A run starts in the column its first dot is in, after what is written.
@@ -17,7 +19,10 @@ std::string TTerminalView::LineText(const TPrintedLine& line, int columns) {
         text.append(static_cast<std::size_t>(column - at), ' ');
         at = column;
         for (const TGlyph& g : run.Glyphs) {
-            AppendUtf8(text, g);
+            if (g.Valid && g.Code < 0x80)
+                text.push_back(static_cast<char>(g.Code));
+            else
+                AppendUtf8(text, g);
             at += g.Columns;
         }
     }
