@@ -755,13 +755,11 @@ int RunPrinter(const Options& o) {
         Paper paper(codePage, o.widthDots, o.chinese);
         TTerminalView view(WriteLine, PaperColumns(paper.WidthDots()));
         paper.AddObserver(view);
-        // A stop that comes while a sheet is drawn ends the drawing; one before it does not.
-        int stopsBefore = 0;
-        TRollPictures pictures(o.png, o.widthDots, [&stopsBefore] { return stops != stopsBefore; });
-        auto draw = [&](const TPaperSheet& sheet) {
-            stopsBefore = stops;
-            return pictures.Write(sheet);
-        };
+        // A stop while serving ends the serving, and the pictures are drawn after it; any
+        // other stop ends the drawing, and no picture is drawn after it.
+        int stopsAllowed = 0;
+        TRollPictures pictures(o.png, o.widthDots, [&stopsAllowed] { return stops != stopsAllowed; });
+        auto draw = [&](const TPaperSheet& sheet) { return pictures.Write(sheet); };
         bool written = true;
         TPaperRoll roll;
         roll.SetOnSheet([&](const TPaperSheet& sheet) { written = draw(sheet) && written; });
@@ -783,6 +781,7 @@ int RunPrinter(const Options& o) {
             std::fprintf(stderr, "vemix-printer: %s\n", e.what());
             status = 1;
         }
+        stopsAllowed = stops;
         decoder.Finish();
         if (!o.png.empty() && !(draw(roll.Sheet()) && written))
             status = 1;
