@@ -450,7 +450,7 @@ template <class T, class V> struct IndexIn;
 template <class T, class... Ts> struct IndexIn<T, std::variant<Ts...>> {
     static constexpr std::size_t Value = [] {
         std::size_t i = 0;
-        ((std::is_same_v<T, Ts> ? false : (++i, true)) && ...);
+        (void)((std::is_same_v<T, Ts> ? false : (++i, true)) && ...);
         return i;
     }();
 };
