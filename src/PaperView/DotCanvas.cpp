@@ -6,6 +6,8 @@ TDotCanvas::TDotCanvas(int width, int top, int height)
     : FImage(std::max(1, width), std::max(1, height), QImage::Format_Mono), FTop(top) {
     FImage.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     FImage.fill(0);
+    FBits = FImage.bits();
+    FStride = FImage.bytesPerLine();
 }
 
 void TDotCanvas::Fill(int x, int y, int width, int height, bool black) {
@@ -14,7 +16,7 @@ void TDotCanvas::Fill(int x, int y, int width, int height, bool black) {
     if (x0 >= x1 || y0 >= y1)
         return;
     for (int row = y0; row < y1; ++row) {
-        uchar* line = FImage.scanLine(row);
+        uchar* line = Row(row);
         int i = x0;
         for (; i < x1 && (i & 7); ++i)
             line[i >> 3] = black ? line[i >> 3] | (0x80 >> (i & 7)) : line[i >> 3] & ~(0x80 >> (i & 7));
@@ -29,7 +31,7 @@ void TDotCanvas::Set(int x, int y, bool black) {
     const int row = y - FTop;
     if (x < 0 || x >= FImage.width() || row < 0 || row >= FImage.height())
         return;
-    uchar* line = FImage.scanLine(row);
+    uchar* line = Row(row);
     if (black)
         line[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
     else
@@ -40,5 +42,5 @@ bool TDotCanvas::Get(int x, int y) const {
     const int row = y - FTop;
     if (x < 0 || x >= FImage.width() || row < 0 || row >= FImage.height())
         return false;
-    return (FImage.constScanLine(row)[x >> 3] >> (7 - (x & 7))) & 1;
+    return (FBits[row * FStride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }

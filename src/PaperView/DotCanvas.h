@@ -6,6 +6,8 @@
 class TDotCanvas {
   public:
     TDotCanvas(int width, int top, int height);
+    TDotCanvas(const TDotCanvas&) = delete;
+    TDotCanvas& operator=(const TDotCanvas&) = delete;
 
     int Width() const { return FImage.width(); }
     int Top() const { return FTop; }
@@ -17,6 +19,11 @@ class TDotCanvas {
     QImage Take() { return std::move(FImage); }
 
   private:
+    uchar* Row(int row) { return FBits + row * FStride; }
+
     QImage FImage;
     int FTop;
+    // The image's rows, taken once: scanLine() would ask whether to detach on every call.
+    uchar* FBits;
+    qsizetype FStride;
 };
