@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMIX_HOMEPAGE})
 # Library dependencies come from dpkg-shlibdeps. The window names Big5 Ming faces, which this
 # font supplies; without it the Chinese captions fall back to whatever the system has.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[test utility for invoice and receipt printers
 One window for testing invoice and receipt printers at the counter: choose the
 printer's command set (EPSON, START or TP-3688), the port (COM1 to COM4, LPT1,
