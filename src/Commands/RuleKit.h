@@ -165,12 +165,5 @@ inline std::string SeedCode(TCommandSet set, TCommandWord word) {
 
 // The rule tables of the sets.
 std::vector<TRule> EscPosRules();
-// ESC/POS: tabs, positions, character sets and directions, and the Chinese characters' styles.
-std::vector<TRule> EscPosLineRules();
-std::vector<TRule> EscPosKanjiRules();
-// ESC/POS: bit images, real-time requests, peripherals and the printer's own test print.
-std::vector<TRule> EscPosDeviceRules();
 std::vector<TRule> StartRules();
-// "START": the line-mode commands of receipts beyond the program's own.
-std::vector<TRule> StarLineRules();
 std::vector<TRule> Tp3688Rules();

@@ -2,7 +2,7 @@
 // The characters' dot patterns, drawn once from the installed faces at the printer's cells
 // (12 x 24 font A, 9 x 17 font B in DejaVu Sans Mono; 24 x 24 double-byte characters in the
 // AR PL UMing Ming face), black or white without grey, and kept. Needs a QGuiApplication.
-#include "Receipt/TextStyle.h"
+#include "Print/TextStyle.h"
 
 #include <QFont>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "Receipt/Describe.h"
 
-#include "Receipt/Symbols.h"
+#include "Print/Symbols.h"
 
 #include <type_traits>
 

@@ -1,8 +1,9 @@
 #include "Receipt/Paper.h"
 
 #include "Commands/CodeTables.h"
-#include "Receipt/CharacterSets.h"
+#include "Print/CharacterSets.h"
 #include "Receipt/Describe.h"
+#include "Rtl/Hex.h"
 
 #include <algorithm>
 
@@ -27,35 +28,6 @@ std::vector<TGlyph> AsciiGlyphs(std::string_view bytes) {
 }
 
 } // namespace
-
-int PrintedExtent(const TPaperItem& item) {
-    if (const auto* line = std::get_if<TPrintedLine>(&item.Data))
-        return std::max(item.Height, line->Ascent);
-    if (item.Kind == TItemKind::Cut)
-        return 1;
-    return item.Height;
-}
-
-bool Prints(const TPaperItem& item) {
-    switch (item.Kind) {
-    case TItemKind::Line: {
-        const auto& line = std::get<TPrintedLine>(item.Data);
-        return !line.Runs.empty() || !line.Images.empty();
-    }
-    case TItemKind::Cut:
-    case TItemKind::Image:
-        return true;
-    case TItemKind::Barcode:
-        return std::get<TBarcodeData>(item.Data).Symbol != nullptr;
-    case TItemKind::QrCode:
-        return std::get<TQrData>(item.Data).Symbol != nullptr;
-    case TItemKind::Feed:
-    case TItemKind::PageEnd:
-    case TItemKind::Note:
-        break;
-    }
-    return false;
-}
 
 TPaper::TPaper(const TCodePage& codePage, int widthDots, bool chinese)
     : FCodePage(codePage), FWidth(widthDots), FChinesePowerOn(chinese), FPrintWidth(widthDots),
@@ -131,6 +103,10 @@ void TPaper::Put(TPaperItem item) {
 
 void TPaper::Note(std::string marker) {
     Put({TItemKind::Note, FTop, 0, std::move(marker), {}});
+}
+
+void TPaper::NoteBytes(const char* what, std::string_view bytes) {
+    Note(what + FormatHex(bytes));
 }
 
 void TPaper::NoteOf(const TCommand& command, const char* more) {

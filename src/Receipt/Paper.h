@@ -5,8 +5,8 @@
 // images, feeds, page ends, cuts, raster images, barcodes and QR codes as module matrices, and
 // markers for what moves no paper. Text wraps at the print area's edge as a printer wraps it.
 // Observers get each item as it is printed; the paper keeps only the line being filled.
-#include "Receipt/LineBuffer.h"
-#include "Receipt/PaperItems.h"
+#include "Print/LineBuffer.h"
+#include "Print/PaperItems.h"
 #include "Rtl/CodePage.h"
 
 #include <map>
@@ -62,6 +62,8 @@ class TPaper {
   private:
     friend struct TPaperApply;
 
+    // "unknown 1B 7A": the words, then the bytes in hex.
+    void NoteBytes(const char* what, std::string_view bytes);
     // The command's marker, and more after it.
     void NoteOf(const TCommand& command, const char* more = "");
     void PrintLine(std::optional<int> feed = std::nullopt);

@@ -2,9 +2,8 @@
 // do those the paper does not draw.
 #include "Commands/CodeTables.h"
 #include "Receipt/Describe.h"
-#include "Receipt/ImageData.h"
+#include "Print/ImageData.h"
 #include "Receipt/Paper.h"
-#include "Rtl/Hex.h"
 
 #include <algorithm>
 
@@ -24,8 +23,8 @@ struct TPaperApply {
     TPaper& P;
 
     void operator()(const Cmd::Text& c) const { P.AddText(P.Glyphs(c.Bytes)); }
-    void operator()(const Cmd::Raw& c) const { P.Note("unknown " + FormatHex(c.Bytes)); }
-    void operator()(const Cmd::Incomplete& c) const { P.Note("incomplete " + FormatHex(c.Bytes)); }
+    void operator()(const Cmd::Raw& c) const { P.NoteBytes("unknown ", c.Bytes); }
+    void operator()(const Cmd::Incomplete& c) const { P.NoteBytes("incomplete ", c.Bytes); }
     void operator()(const Cmd::LineFeed&) const { P.PrintLine(); }
     void operator()(const Cmd::VerticalTab&) const { P.PrintLine(); }
     void operator()(const Cmd::FormFeed&) const {

@@ -3,7 +3,7 @@
 // ends before the first item that would take it further, and the next sheet begins there, so
 // every item is drawn whole and a roll of any length keeps only one sheet. Items that put
 // nothing on the paper (markers, feeds) are not kept; they only make the sheet longer.
-#include "Receipt/PaperItems.h"
+#include "Print/PaperItems.h"
 
 #include <functional>
 #include <vector>

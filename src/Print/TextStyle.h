@@ -1,7 +1,7 @@
 #pragma once
 // How characters print: the fonts' cells in dots, the style a character is printed in, and the
 // box each character takes on the line.
-#include "Receipt/Glyphs.h"
+#include "Print/Glyphs.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "Receipt/ImageData.h"
+#include "Print/ImageData.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Receipt/Symbols.h"
+#include "Print/Symbols.h"
 
 #include <zint.h>
 

@@ -1,4 +1,4 @@
-#include "Receipt/TextStyle.h"
+#include "Print/TextStyle.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The image commands' data as dots row by row: ESC * columns, the raster and column formats
 // of GS ( L.
-#include "Receipt/PaperItems.h"
+#include "Print/PaperItems.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Receipt/LineBuffer.h"
+#include "Print/LineBuffer.h"
 
 #include <algorithm>
 

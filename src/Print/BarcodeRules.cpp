@@ -1,5 +1,5 @@
 // What a receipt printer takes as barcode data, symbology by symbology.
-#include "Receipt/Symbols.h"
+#include "Print/Symbols.h"
 
 #include <algorithm>
 

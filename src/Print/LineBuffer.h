@@ -2,7 +2,7 @@
 // The line being filled: characters and bit images placed at dots within the print area the
 // line began in, the print position, tabs and positions moving it. The paper prints the line
 // when it is full, when a command prints it, or when a character does not fit.
-#include "Receipt/PaperItems.h"
+#include "Print/PaperItems.h"
 
 class TLineBuffer {
   public:

@@ -1,4 +1,4 @@
-#include "Receipt/CharacterSets.h"
+#include "Print/CharacterSets.h"
 
 #include <string_view>
 

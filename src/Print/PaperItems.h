@@ -4,8 +4,8 @@
 // matrices, and markers for what moves no paper. Positions are dots from the paper's left edge
 // and from the top of the roll.
 #include "Commands/Command.h"
-#include "Receipt/Symbols.h"
-#include "Receipt/TextStyle.h"
+#include "Print/Symbols.h"
+#include "Print/TextStyle.h"
 
 #include <memory>
 #include <string>
