@@ -20,7 +20,7 @@ const TGlyph* TLineBuffer::Put(const TTextStyle& style, const TGlyph* begin, con
         FRuns.push_back({style, {}, FX});
         FRuns.back().Glyphs.reserve(static_cast<std::size_t>(end - begin));
     }
-    std::vector<TGlyph>& glyphs = FRuns.back().Glyphs;
+    // How many fit, then all of them at once.
     const TGlyph* g = begin;
     int height = 0;
     for (; g != end; ++g) {
@@ -28,11 +28,12 @@ const TGlyph* TLineBuffer::Put(const TTextStyle& style, const TGlyph* begin, con
         const int advance = wide ? kanji.Advance : ank.Advance;
         if (g != begin && FX + advance > FAreaWidth)
             break;
-        glyphs.push_back(*g);
         FX += advance;
         FColumns += g->Columns;
         height = std::max(height, wide ? kanji.Height : ank.Height);
     }
+    std::vector<TGlyph>& glyphs = FRuns.back().Glyphs;
+    glyphs.insert(glyphs.end(), begin, g);
     FRunEnd = FX;
     FRight = std::max(FRight, FX);
     FAscent = std::max(FAscent, height);

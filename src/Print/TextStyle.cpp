@@ -2,10 +2,6 @@
 
 #include <utility>
 
-TFontCell FontCell(TPrintFont font) {
-    return font == pfB ? TFontCell{9, 17} : TFontCell{12, 24};
-}
-
 TGlyphBox GlyphBox(const TTextStyle& s, const TGlyph& glyph) {
     TGlyphBox box;
     int left = 0, right = 0, width = 0, height = 0, sx = 1, sy = 1;

@@ -10,7 +10,9 @@ enum TPrintFont : std::uint8_t { pfA, pfB };
 struct TFontCell {
     int Width, Height;
 };
-TFontCell FontCell(TPrintFont font);
+inline TFontCell FontCell(TPrintFont font) {
+    return font == pfB ? TFontCell{9, 17} : TFontCell{12, 24};
+}
 constexpr int KanjiCell = 24;
 
 struct TTextStyle {

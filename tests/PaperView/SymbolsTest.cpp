@@ -66,6 +66,8 @@ TEST(PaperSymbols, EveryBarcodeSystemReadsBackAsSent) {
         {syDataBarTruncated, "0950110153000", "09501101530003", F::DataBar},
         {syDataBarExpanded, "(10)ABC123", "(10)ABC123", F::DataBarExpanded},
         {syCode128Auto, "Auto 128", "Auto 128", F::Code128},
+        // The reader has no DataBar Limited: it is drawn, and not read.
+        {syDataBarLimited, "0950110153000", "", F::None},
     };
     std::string bytes = S("\x1b@\x1dh\x50\x1dw\x02\x1dH\x02");
     for (const TSymbolCase& c : cases) {
@@ -85,6 +87,8 @@ TEST(PaperSymbols, EveryBarcodeSystemReadsBackAsSent) {
         ASSERT_TRUE(data.Symbol) << data.Refusal;
         // Bars 80 dots high, modules 2 dots wide, the text below.
         EXPECT_EQ(item.Height, 80 + (data.Symbol->Text.empty() ? 0 : 24 + BarcodeTextGap));
+        if (c.Format == F::None)
+            continue;
         const TScan scan = Scan(drawn.Image, item.Top, item.Height, c.Format);
         EXPECT_TRUE(scan.Read);
         EXPECT_EQ(scan.Text, c.Read);
@@ -107,7 +111,11 @@ TEST(PaperSymbols, QrCodesOfEveryLevelAndSizeReadBackAsTheirBytes) {
                              "https://example.org/receipt?l=" + std::to_string(level) +
                                  "&s=" + std::to_string(size)});
     codes.push_back({4, 49, big5Text});
+    // Model 51: a Micro QR code.
+    codes.push_back({6, 48, "0123456789"});
     for (const TQr& q : codes) {
+        if (&q == &codes.back())
+            bytes += S("\x1d(k\x04\x00\x31\x41\x33\x00");
         bytes += S("\x1d(k\x03\x00\x31\x43") + static_cast<char>(q.Size);
         bytes += S("\x1d(k\x03\x00\x31\x45") + static_cast<char>(q.Level);
         const std::size_t n = q.Data.size() + 3;
@@ -131,8 +139,9 @@ TEST(PaperSymbols, QrCodesOfEveryLevelAndSizeReadBackAsTheirBytes) {
         }
         if (i % 3 == 0)
             previousWidth = width / codes[i].Size;
-        const TScan scan =
-            Scan(drawn.Image, drawn.Symbols[i].Top, drawn.Symbols[i].Height, ZXing::BarcodeFormat::QRCode);
+        const bool micro = i + 1 == codes.size();
+        const TScan scan = Scan(drawn.Image, drawn.Symbols[i].Top, drawn.Symbols[i].Height,
+                                micro ? ZXing::BarcodeFormat::MicroQRCode : ZXing::BarcodeFormat::QRCode);
         EXPECT_TRUE(scan.Read);
         EXPECT_EQ(scan.Bytes, codes[i].Data);
     }
