@@ -36,16 +36,19 @@ std::string Receipt() {
     r += big5.Encode(QStringLiteral("Kavrilon股份有限公司")) + "\n" + Bytes({0x1d, '!', 0});
     r += big5.Encode(QStringLiteral("台北市信義區松仁路100號12樓")) + "\n" + Bytes({0x1b, 'a', 0});
     for (int i = 0; i < 20; ++i)
-        r += big5.Encode(QStringLiteral("品名:DP%1結帳紙  單價: 500 x %2").arg(i).arg(i % 7)) + "\n";
+        r +=
+            big5.Encode(QStringLiteral("品名:DP%1結帳紙  單價: 500 x %2").arg(i).arg(i % 7)) + "\n";
     // A 384 x 400 picture: diagonal stripes.
     r += Bytes({0x1d, 'v', '0', 0, 48, 0, 0x90, 0x01});
     for (int y = 0; y < 400; ++y)
         for (int x = 0; x < 48; ++x)
             r.push_back(static_cast<char>(0x0F0F0F0F >> ((x + y) % 8)));
     r += Bytes({0x1d, 'h', 80, 0x1d, 'w', 2, 0x1d, 'H', 2});
-    for (const auto& [m, data] : std::vector<std::pair<int, std::string>>{
-             {67, "4006381333931"}, {65, "012345678905"}, {69, "RECEIPT 42"}, {70, "12345678"},
-             {73, "{BAB12345678"}})
+    for (const auto& [m, data] : std::vector<std::pair<int, std::string>>{{67, "4006381333931"},
+                                                                          {65, "012345678905"},
+                                                                          {69, "RECEIPT 42"},
+                                                                          {70, "12345678"},
+                                                                          {73, "{BAB12345678"}})
         r += Bytes({0x1d, 'k', m, static_cast<int>(data.size())}) + data + "\n";
     r += Bytes({0x1b, 'a', 1}) + Qr("https://example.org/receipt/0123456789") +
          Qr("TOTAL 5775 TWD 2026-12-08 12:00");

@@ -3,11 +3,14 @@
 #include <iterator>
 
 const char* SymbologyName(TSymbology symbology) {
-    static const char* const names[SymbologyCount] = {
-        "UPC-A",   "UPC-E",         "JAN13",   "JAN8",
-        "CODE39",  "ITF",           "CODABAR", "CODE93",
-        "CODE128", "GS1-128",       "DATABAR", "DATABAR-TRUNCATED",
-        "DATABAR-LIMITED", "DATABAR-EXPANDED", "CODE128-AUTO"};
+    static const char* const names[SymbologyCount] = {"UPC-A",           "UPC-E",
+                                                      "JAN13",           "JAN8",
+                                                      "CODE39",          "ITF",
+                                                      "CODABAR",         "CODE93",
+                                                      "CODE128",         "GS1-128",
+                                                      "DATABAR",         "DATABAR-TRUNCATED",
+                                                      "DATABAR-LIMITED", "DATABAR-EXPANDED",
+                                                      "CODE128-AUTO"};
     return symbology < SymbologyCount ? names[symbology] : "";
 }
 

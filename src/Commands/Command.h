@@ -32,7 +32,7 @@ enum TSymbology : std::uint8_t {
     syCode128Auto
 };
 constexpr int SymbologyCount = 15;
-constexpr int FormASymbologies = 7; // UPC-A to CODABAR also end with NUL
+constexpr int FormASymbologies = 7;              // UPC-A to CODABAR also end with NUL
 const char* SymbologyName(TSymbology symbology); // "UPC-A", ... "CODE128-AUTO"
 
 namespace Cmd {
@@ -283,7 +283,6 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
-
 // HT: the print position moves to the next tab stop.
 struct Tab {
     bool operator==(const Tab&) const = default;
@@ -434,13 +433,12 @@ using TCommand = std::variant<
     Cmd::LeftMargin, Cmd::PrintWidth, Cmd::VerticalPosition, Cmd::RelativeVertical,
     Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText, Cmd::Barcode, Cmd::RasterImage,
     Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize, Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint,
-    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity,
-    Cmd::Tab, Cmd::TabStops, Cmd::VerticalTab, Cmd::RelativePosition, Cmd::International,
-    Cmd::UpsideDown, Cmd::Italic, Cmd::Rotate, Cmd::Colour, Cmd::Peripheral, Cmd::BarcodeFont,
-    Cmd::MotionUnits, Cmd::KanjiMode, Cmd::KanjiUnderline, Cmd::KanjiSpacing,
-    Cmd::KanjiQuadruple, Cmd::KanjiStyle, Cmd::RealTimeRequest, Cmd::BitImage, Cmd::NvImage,
-    Cmd::TestPrint, Cmd::QrSizeRequest, Cmd::DrawerSettings, Cmd::Cancel, Cmd::StarCodePage,
-    Cmd::StarBarcode>;
+    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity, Cmd::Tab,
+    Cmd::TabStops, Cmd::VerticalTab, Cmd::RelativePosition, Cmd::International, Cmd::UpsideDown,
+    Cmd::Italic, Cmd::Rotate, Cmd::Colour, Cmd::Peripheral, Cmd::BarcodeFont, Cmd::MotionUnits,
+    Cmd::KanjiMode, Cmd::KanjiUnderline, Cmd::KanjiSpacing, Cmd::KanjiQuadruple, Cmd::KanjiStyle,
+    Cmd::RealTimeRequest, Cmd::BitImage, Cmd::NvImage, Cmd::TestPrint, Cmd::QrSizeRequest,
+    Cmd::DrawerSettings, Cmd::Cancel, Cmd::StarCodePage, Cmd::StarBarcode>;
 
 // What kind of command it is, for messages: "text", "line feed", "cut", "QR code store", ...
 const char* CommandKindName(const TCommand& command);

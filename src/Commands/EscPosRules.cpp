@@ -172,8 +172,8 @@ TRule RasterRule() {
 std::size_t LargeLength(std::string_view s) {
     if (s.size() < 7)
         return 7;
-    const std::size_t body = static_cast<std::size_t>(WordAt(s, 3)) +
-                             (static_cast<std::size_t>(WordAt(s, 5)) << 16);
+    const std::size_t body =
+        static_cast<std::size_t>(WordAt(s, 3)) + (static_cast<std::size_t>(WordAt(s, 5)) << 16);
     return body > MaxImageBytes ? 7 : 7 + body;
 }
 
@@ -182,8 +182,8 @@ TRule LargeGraphicsRule() {
         {GS, '8', 'L'}, 4,
         [](std::string_view a) -> std::optional<Cmd::Graphics> {
             // A claim too large to take leaves the length alone, and it is unknown.
-            const std::size_t claim =
-                static_cast<std::size_t>(WordAt(a, 0)) + (static_cast<std::size_t>(WordAt(a, 2)) << 16);
+            const std::size_t claim = static_cast<std::size_t>(WordAt(a, 0)) +
+                                      (static_cast<std::size_t>(WordAt(a, 2)) << 16);
             if (a.size() != 4 + claim)
                 return std::nullopt;
             return Cmd::Graphics{std::string(a.substr(4)), true};
@@ -322,8 +322,8 @@ std::vector<TRule> SymbolRules() {
     r.push_back(
         QrWriter<Cmd::QrStore>([](const Cmd::QrStore& v) { return QrBody(80, {'0'}) + v.Data; }));
     r.push_back(QrWriter<Cmd::QrPrint>([](const Cmd::QrPrint&) { return QrBody(81, {'0'}); }));
-    r.push_back(QrWriter<Cmd::QrSizeRequest>(
-        [](const Cmd::QrSizeRequest&) { return QrBody(82, {'0'}); }));
+    r.push_back(
+        QrWriter<Cmd::QrSizeRequest>([](const Cmd::QrSizeRequest&) { return QrBody(82, {'0'}); }));
     r.push_back(BarcodeRule());
     return r;
 }
@@ -426,8 +426,8 @@ std::vector<TRule> KanjiRules() {
     std::vector<TRule> r;
     r.push_back(Byte<Cmd::KanjiMode>({FS, '!'}));
     r.push_back(Byte<Cmd::KanjiUnderline>({FS, '-'}));
-    r.push_back(Pair<Cmd::KanjiSpacing>({FS, 'S'}, &Cmd::KanjiSpacing::Left,
-                                        &Cmd::KanjiSpacing::Right));
+    r.push_back(
+        Pair<Cmd::KanjiSpacing>({FS, 'S'}, &Cmd::KanjiSpacing::Left, &Cmd::KanjiSpacing::Right));
     r.push_back(Byte<Cmd::KanjiQuadruple>({FS, 'W'}));
     r.push_back(Body<Cmd::KanjiStyle>({FS, '(', 'A'}));
     return r;

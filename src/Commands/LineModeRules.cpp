@@ -172,8 +172,8 @@ std::vector<TRule> DeviceRules() {
             return Cmd::Cut{(n & 1) != 0, std::nullopt};
         },
         nullptr));
-    r.push_back(Pair<Cmd::DrawerSettings>({ESC, BEL}, &Cmd::DrawerSettings::On,
-                                          &Cmd::DrawerSettings::Off));
+    r.push_back(
+        Pair<Cmd::DrawerSettings>({ESC, BEL}, &Cmd::DrawerSettings::On, &Cmd::DrawerSettings::Off));
     r.push_back(Flag<Cmd::Cancel>({CAN}));
     r.push_back(BarcodeRule());
     for (TRule& rule : QrRules())

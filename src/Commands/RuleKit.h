@@ -107,8 +107,7 @@ template <class T> TRule Word(std::string prefix) {
 }
 
 // Two argument bytes.
-template <class T, class A, class B>
-TRule Pair(std::string prefix, A T::*first, B T::*second) {
+template <class T, class A, class B> TRule Pair(std::string prefix, A T::*first, B T::*second) {
     return Rule<T>(
         std::move(prefix), 2,
         [first, second](std::string_view a) {

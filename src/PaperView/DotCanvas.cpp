@@ -19,11 +19,13 @@ void TDotCanvas::Fill(int x, int y, int width, int height, bool black) {
         uchar* line = Row(row);
         int i = x0;
         for (; i < x1 && (i & 7); ++i)
-            line[i >> 3] = black ? line[i >> 3] | (0x80 >> (i & 7)) : line[i >> 3] & ~(0x80 >> (i & 7));
+            line[i >> 3] =
+                black ? line[i >> 3] | (0x80 >> (i & 7)) : line[i >> 3] & ~(0x80 >> (i & 7));
         for (; i + 8 <= x1; i += 8)
             line[i >> 3] = black ? 0xFF : 0x00;
         for (; i < x1; ++i)
-            line[i >> 3] = black ? line[i >> 3] | (0x80 >> (i & 7)) : line[i >> 3] & ~(0x80 >> (i & 7));
+            line[i >> 3] =
+                black ? line[i >> 3] | (0x80 >> (i & 7)) : line[i >> 3] & ~(0x80 >> (i & 7));
     }
 }
 

@@ -87,8 +87,8 @@ TGlyphDots TGlyphImages::Draw(const TGlyph& g, TPrintFont font, bool bold) const
         const QFontMetrics m(face);
         const QString text = QString::fromUcs4(&g.Code, 1);
         const int x = (cell.Width - m.horizontalAdvance(text)) / 2;
-        const int baseline = cell.Height - std::max(0, (cell.Height - m.ascent() - m.descent()) / 2) -
-                             m.descent();
+        const int baseline =
+            cell.Height - std::max(0, (cell.Height - m.ascent() - m.descent()) / 2) - m.descent();
         painter.drawText(x, baseline, text);
     }
     for (int y = 0; y < cell.Height; ++y) {

@@ -143,7 +143,8 @@ void DrawItem(TDotCanvas& c, const TPaperItem& item) {
         DrawLine(c, item, *line);
     else if (const auto* image = std::get_if<TImageData>(&item.Data))
         DrawImage(c, *image, item.Top);
-    else if (const auto* barcode = std::get_if<TBarcodeData>(&item.Data); barcode && barcode->Symbol)
+    else if (const auto* barcode = std::get_if<TBarcodeData>(&item.Data);
+             barcode && barcode->Symbol)
         DrawBarcode(c, item, *barcode);
     else if (const auto* qr = std::get_if<TQrData>(&item.Data); qr && qr->Symbol)
         DrawQr(c, item, *qr);

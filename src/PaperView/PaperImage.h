@@ -23,7 +23,7 @@ QImage DrawSheet(const TPaperSheet& sheet, int widthDots, const TStopCheck& stop
 struct TReceiptSetup {
     TCommandSet Set = csEPSON;
     int WidthDots = TPaper::Width58;
-    bool ChineseMode = true;     // at power-on
+    bool ChineseMode = true;        // at power-on
     std::string CodePage = "CP950"; // of double-byte text
 };
 

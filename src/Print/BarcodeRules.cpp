@@ -6,7 +6,8 @@
 namespace {
 
 bool AllOf(std::string_view data, bool (*ok)(unsigned char)) {
-    return std::all_of(data.begin(), data.end(), [ok](char c) { return ok(static_cast<unsigned char>(c)); });
+    return std::all_of(data.begin(), data.end(),
+                       [ok](char c) { return ok(static_cast<unsigned char>(c)); });
 }
 bool IsDigit(unsigned char c) {
     return c >= '0' && c <= '9';
@@ -16,8 +17,8 @@ bool IsCode39(unsigned char c) {
            c == '-' || c == '.' || c == '/' || c == '*';
 }
 bool IsCodabar(unsigned char c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd') || c == '$' ||
-           c == '+' || c == '-' || c == '.' || c == '/' || c == ':';
+    return IsDigit(c) || (c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd') || c == '$' || c == '+' ||
+           c == '-' || c == '.' || c == '/' || c == ':';
 }
 bool IsStartStop(unsigned char c) {
     return (c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd');
@@ -44,9 +45,9 @@ std::string Code39Refusal(std::string_view data) {
     if (!AllOf(data, IsCode39))
         return "it takes 0-9, A-Z, space and $ % + - . / only";
     // An asterisk is the start and stop character: only at both ends.
-    const std::string_view inner =
-        data.size() >= 2 && data.front() == '*' && data.back() == '*' ? data.substr(1, data.size() - 2)
-                                                                      : data;
+    const std::string_view inner = data.size() >= 2 && data.front() == '*' && data.back() == '*'
+                                       ? data.substr(1, data.size() - 2)
+                                       : data;
     if (inner.find('*') != std::string_view::npos)
         return "an asterisk only starts and ends it";
     return inner.empty() ? "no data" : "";
@@ -161,8 +162,8 @@ std::string Code128Content(std::string_view data, std::string& why) {
 }
 
 std::optional<TSymbology> StarSymbology(std::uint8_t n) {
-    static const TSymbology kinds[] = {syUpcE,   syUpcA,  syJan8,    syJan13,   syCode39,
-                                       syItf,    syCode128Auto, syCode93, syCodabar};
+    static const TSymbology kinds[] = {syUpcE, syUpcA,        syJan8,   syJan13,  syCode39,
+                                       syItf,  syCode128Auto, syCode93, syCodabar};
     const int i = n >= '0' ? n - '0' : n;
     if (i < 0 || i >= static_cast<int>(std::size(kinds)))
         return std::nullopt;

@@ -39,8 +39,9 @@ TEncoded Run(const TRequest& request) {
     z->symbology = request.Symbology;
     z->input_mode = request.InputMode;
     z->option_1 = request.Option1;
-    const int error = ZBarcode_Encode(z.get(), reinterpret_cast<const unsigned char*>(request.Data.data()),
-                                      static_cast<int>(request.Data.size()));
+    const int error =
+        ZBarcode_Encode(z.get(), reinterpret_cast<const unsigned char*>(request.Data.data()),
+                        static_cast<int>(request.Data.size()));
     if (error >= ZINT_ERROR)
         return {nullptr, ReasonOf(z->errtxt)};
     auto symbol = std::make_shared<TSymbol>();

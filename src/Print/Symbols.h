@@ -34,8 +34,7 @@ class TSymbolCache {
 
   private:
     std::list<std::pair<std::string, TEncoded>> FEntries; // the newest first
-    std::unordered_map<std::string, std::list<std::pair<std::string, TEncoded>>::iterator>
-        FIndex;
+    std::unordered_map<std::string, std::list<std::pair<std::string, TEncoded>>::iterator> FIndex;
 };
 
 TEncoded EncodeBarcode(TSymbology kind, std::string_view data, TSymbolCache& cache);

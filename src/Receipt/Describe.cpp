@@ -280,10 +280,13 @@ std::string Words(const Cmd::KanjiStyle& c) {
     return "Chinese style " + to_string(c.Body.size()) + " bytes";
 }
 std::string Words(const Cmd::RealTimeRequest& c) {
-    auto arg = [&c](std::size_t i) { return i < c.Args.size() ? static_cast<unsigned char>(c.Args[i]) : 0; };
+    auto arg = [&c](std::size_t i) {
+        return i < c.Args.size() ? static_cast<unsigned char>(c.Args[i]) : 0;
+    };
     switch (c.Fn) {
     case 1:
-        return "drawer pulse pin " + to_string(arg(0) & 1 ? 5 : 2) + ", " + to_string(arg(1) * 100) + " ms";
+        return "drawer pulse pin " + to_string(arg(0) & 1 ? 5 : 2) + ", " +
+               to_string(arg(1) * 100) + " ms";
     case 2:
         return "power off";
     case 3:

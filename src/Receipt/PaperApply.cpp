@@ -1,8 +1,8 @@
 // What each command does to the paper. Commands that only set something show as a marker, as
 // do those the paper does not draw.
 #include "Commands/CodeTables.h"
-#include "Receipt/Describe.h"
 #include "Print/ImageData.h"
+#include "Receipt/Describe.h"
 #include "Receipt/Paper.h"
 
 #include <algorithm>
@@ -129,7 +129,7 @@ struct TPaperApply {
 
     // Images and symbols.
     void operator()(const Cmd::RasterImage& c) const {
-        TImageData image{c.WidthBytes * 8, c.Height, c.Data, (c.Mode & 1) ? 2 : 1,
+        TImageData image{c.WidthBytes * 8,     c.Height, c.Data, (c.Mode & 1) ? 2 : 1,
                          (c.Mode & 2) ? 2 : 1, 0};
         P.PrintImage(std::move(image), Describe(c));
     }
@@ -143,8 +143,9 @@ struct TPaperApply {
         }
         const int room = std::max(1, (P.FLine.AreaWidth() - P.FLine.X()) / image.ScaleX);
         if (image.Width > room) {
-            TImageData cut = BitImageData(Cmd::BitImage{
-                c.Mode, c.Data.substr(0, static_cast<std::size_t>(room) * (c.RowsPerColumn() / 8))});
+            TImageData cut =
+                BitImageData(Cmd::BitImage{c.Mode, c.Data.substr(0, static_cast<std::size_t>(room) *
+                                                                        (c.RowsPerColumn() / 8))});
             image = std::move(cut);
         }
         P.FLine.PutImage(std::move(image));

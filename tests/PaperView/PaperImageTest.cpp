@@ -17,22 +17,51 @@ template <std::size_t N> std::string S(const char (&text)[N]) {
 std::string StylesReceipt() {
     const TCodePage big5("CP950");
     auto b5 = [&big5](const char* text) { return big5.Encode(QString::fromUtf8(text)); };
-    std::string r = S("\x1b@\x1b" "a\x01\x1d!\x11") + b5("測試股份有限公司") + "\n";
+    std::string r = S("\x1b@\x1b"
+                      "a\x01\x1d!\x11") +
+                    b5("測試股份有限公司") + "\n";
     r += S("\x1d!\x00") + b5("台北市信義區松仁路100號12樓") + "\n";
-    r += S("\x1c!\x04") + b5("中文倍寬") + S("\x1c!\x08") + b5("倍高") + S("\x1c!\x00\x1b" "a\x00") + "\n";
-    r += S("\x1cS\x04\x04") + b5("字距四點") + S("\x1cS\x00\x00\x1c-\x01") + b5("底線") + S("\x1c-\x00") + "\n";
-    r += "Font A 0123456789 ABCDEFGHIJ\n" + S("\x1bM\x01") + "Font B 0123456789 ABCDEFGHIJKLMNOPQR\n";
-    r += S("\x1bM\x00\x1b" "E\x01") + "Emphasis" + S("\x1b" "E\x00 \x1b-\x01") + "Under 1" +
-         S("\x1b-\x02") + " Under 2" + S("\x1b-\x00") + "\n";
-    r += S("\x1d" "B\x01") + " Reverse " + S("\x1d" "B\x00 \x1b" "4\x01") + "Italic" +
-         S("\x1b" "4\x00 \x1b \x03") + "Spaced" + S("\x1b \x00") + "\n";
-    r += S("\x1d!\x10") + "Wide" + S("\x1d!\x01") + "Tall" + S("\x1d!\x11") + "2x2" + S("\x1d!\x33") +
-         "4x4" + S("\x1d!\x00") + "\n";
-    r += "Item\tQty\tPrice\n" + S("\x1b" "a\x02") + "Right\n" + S("\x1b" "a\x00");
-    r += S("\x1b{\x01") + "Upside down\n" + S("\x1b{\x00\x1bV\x01") + "Turned" + S("\x1bV\x00") + "\n";
+    r += S("\x1c!\x04") + b5("中文倍寬") + S("\x1c!\x08") + b5("倍高") +
+         S("\x1c!\x00\x1b"
+           "a\x00") +
+         "\n";
+    r += S("\x1cS\x04\x04") + b5("字距四點") + S("\x1cS\x00\x00\x1c-\x01") + b5("底線") +
+         S("\x1c-\x00") + "\n";
+    r += "Font A 0123456789 ABCDEFGHIJ\n" + S("\x1bM\x01") +
+         "Font B 0123456789 ABCDEFGHIJKLMNOPQR\n";
+    r += S("\x1bM\x00\x1b"
+           "E\x01") +
+         "Emphasis" +
+         S("\x1b"
+           "E\x00 \x1b-\x01") +
+         "Under 1" + S("\x1b-\x02") + " Under 2" + S("\x1b-\x00") + "\n";
+    r += S("\x1d"
+           "B\x01") +
+         " Reverse " +
+         S("\x1d"
+           "B\x00 \x1b"
+           "4\x01") +
+         "Italic" +
+         S("\x1b"
+           "4\x00 \x1b \x03") +
+         "Spaced" + S("\x1b \x00") + "\n";
+    r += S("\x1d!\x10") + "Wide" + S("\x1d!\x01") + "Tall" + S("\x1d!\x11") + "2x2" +
+         S("\x1d!\x33") + "4x4" + S("\x1d!\x00") + "\n";
+    r += "Item\tQty\tPrice\n" +
+         S("\x1b"
+           "a\x02") +
+         "Right\n" +
+         S("\x1b"
+           "a\x00");
+    r += S("\x1b{\x01") + "Upside down\n" + S("\x1b{\x00\x1bV\x01") + "Turned" + S("\x1bV\x00") +
+         "\n";
     r += S("\x1c.\x1bt\x10") + "caf\xe9 \x80 " + S("\x1bt\x11") + "\x8f\xe0\xa8\xa2\xa5\xe2 " +
          S("\x1bt\x00") + "\xc9\xcd\xbb\xb0\xb1\xb2\n" + S("\x1c&");
-    r += S("\x1b" "3\x18") + "Line spacing 24\nLine spacing 24\n" + S("\x1b" "2");
+    r += S("\x1b"
+           "3\x18") +
+         "Line spacing 24\nLine spacing 24\n" +
+         S("\x1b"
+           "2");
     return r;
 }
 
@@ -76,12 +105,15 @@ TEST(PaperImage, TextDrawsAsTheGoldenImage) {
 
 TEST(PaperImage, ImagesPrintDotForDotWhereTheCommandsPutThem) {
     // GS v 0 in all four scale modes: a row 0x81 then 0x42, 8 dots wide, centred.
-    std::string bytes = S("\x1b@\x1b" "a\x01");
+    std::string bytes = S("\x1b@\x1b"
+                          "a\x01");
     for (const char mode : {'\x00', '\x01', '\x02', '\x03'})
         bytes += S("\x1dv0") + mode + S("\x01\x00\x02\x00\x81\x42");
     // ESC * 33: one column of 24 dots with the top and bottom dot set, three columns wide,
     // then ESC * 0: 8 dots a column, each three dots tall and two wide.
-    bytes += S("\x1b" "a\x00\x1b*\x21\x03\x00") + S("\x80\x00\x01\x80\x00\x01\x80\x00\x01") + "\n";
+    bytes += S("\x1b"
+               "a\x00\x1b*\x21\x03\x00") +
+             S("\x80\x00\x01\x80\x00\x01\x80\x00\x01") + "\n";
     bytes += S("\x1b*\x00\x01\x00\x81") + "\n";
     // GS ( L: stored, then printed at double size.
     bytes += S("\x1d(L\x0b\x00\x30\x70\x30\x02\x02\x31\x08\x00\x01\x00\xf0");
@@ -112,7 +144,11 @@ TEST(PaperImage, ImagesPrintDotForDotWhereTheCommandsPutThem) {
 TEST(PaperImage, EightyMillimetrePaperAndItsRightEdge) {
     TReceiptSetup setup;
     setup.WidthDots = TPaper::Width80;
-    const QImage image = DrawReceipt(S("\x1b" "a\x02\x1d" "B\x01") + "R\n", setup);
+    const QImage image = DrawReceipt(S("\x1b"
+                                       "a\x02\x1d"
+                                       "B\x01") +
+                                         "R\n",
+                                     setup);
     ASSERT_EQ(image.width(), 576);
     // The reversed cell of R is the last 12 dots of the line, all 24 rows of it.
     EXPECT_GT(DarkIn(image, QRect(564, 0, 12, 24)), 200);

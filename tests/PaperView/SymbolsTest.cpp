@@ -99,7 +99,8 @@ TEST(PaperSymbols, EveryBarcodeSystemReadsBackAsSent) {
 TEST(PaperSymbols, QrCodesOfEveryLevelAndSizeReadBackAsTheirBytes) {
     const TCodePage big5("CP950");
     const std::string big5Text = big5.Encode(QStringLiteral("總計 100 元，謝謝光臨"));
-    std::string bytes = S("\x1b@\x1b" "a\x01");
+    std::string bytes = S("\x1b@\x1b"
+                          "a\x01");
     struct TQr {
         int Size, Level;
         std::string Data;
@@ -119,8 +120,8 @@ TEST(PaperSymbols, QrCodesOfEveryLevelAndSizeReadBackAsTheirBytes) {
         bytes += S("\x1d(k\x03\x00\x31\x43") + static_cast<char>(q.Size);
         bytes += S("\x1d(k\x03\x00\x31\x45") + static_cast<char>(q.Level);
         const std::size_t n = q.Data.size() + 3;
-        bytes += S("\x1d(k") + static_cast<char>(n & 0xFF) + static_cast<char>(n >> 8) + "1P0" +
-                 q.Data;
+        bytes +=
+            S("\x1d(k") + static_cast<char>(n & 0xFF) + static_cast<char>(n >> 8) + "1P0" + q.Data;
         bytes += S("\x1d(k\x03\x00\x31\x51\x30") + "\n";
     }
     const TDrawn drawn = Draw(bytes);
@@ -140,8 +141,9 @@ TEST(PaperSymbols, QrCodesOfEveryLevelAndSizeReadBackAsTheirBytes) {
         if (i % 3 == 0)
             previousWidth = width / codes[i].Size;
         const bool micro = i + 1 == codes.size();
-        const TScan scan = Scan(drawn.Image, drawn.Symbols[i].Top, drawn.Symbols[i].Height,
-                                micro ? ZXing::BarcodeFormat::MicroQRCode : ZXing::BarcodeFormat::QRCode);
+        const TScan scan =
+            Scan(drawn.Image, drawn.Symbols[i].Top, drawn.Symbols[i].Height,
+                 micro ? ZXing::BarcodeFormat::MicroQRCode : ZXing::BarcodeFormat::QRCode);
         EXPECT_TRUE(scan.Read);
         EXPECT_EQ(scan.Bytes, codes[i].Data);
     }

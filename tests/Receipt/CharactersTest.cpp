@@ -38,16 +38,16 @@ TEST(PaperCharacters, ChineseModeAndTheCodeTables) {
     // Chinese mode, as the printer comes up: two characters of two columns.
     EXPECT_EQ(Terminal(zhong + "\n"), (Lines{Row("中文", 4)}));
     // FS . turns it off: each byte is a character of code table 0 (PC437).
-    EXPECT_EQ(Terminal(S("\x1c.") + zhong + "\n"),
-              (Lines{"[Chinese mode off]", Row("ñññσ", 4)}));
+    EXPECT_EQ(Terminal(S("\x1c.") + zhong + "\n"), (Lines{"[Chinese mode off]", Row("ñññσ", 4)}));
     // A printer that comes up without it, until FS &; ESC @ brings back the power-on mode.
-    EXPECT_EQ(Terminal(zhong + "\n" + S("\x1c&") + zhong + "\n" + S("\x1b@") + zhong + "\n", false),
-              (Lines{Row("ñññσ", 4), "[Chinese mode on]", Row("中文", 4), "[init]",
-                     Row("ñññσ", 4)}));
+    EXPECT_EQ(
+        Terminal(zhong + "\n" + S("\x1c&") + zhong + "\n" + S("\x1b@") + zhong + "\n", false),
+        (Lines{Row("ñññσ", 4), "[Chinese mode on]", Row("中文", 4), "[init]", Row("ñññσ", 4)}));
     // ESC t chooses the table of single-byte text: WPC1252, PC858, PC866, PC850, PC437.
-    EXPECT_EQ(Terminal(S("\x1c.\x1bt\x10\x80\x1bt\x13\xd5\x1bt\x11\x80\x1bt\x02\x9b\x1bt\x00\x9b\n")),
-              (Lines{"[Chinese mode off]", "[code table 16]", "[code table 19]", "[code table 17]",
-                     "[code table 2]", "[code table 0]", Row("€€Аø¢", 5)}));
+    EXPECT_EQ(
+        Terminal(S("\x1c.\x1bt\x10\x80\x1bt\x13\xd5\x1bt\x11\x80\x1bt\x02\x9b\x1bt\x00\x9b\n")),
+        (Lines{"[Chinese mode off]", "[code table 16]", "[code table 19]", "[code table 17]",
+               "[code table 2]", "[code table 0]", Row("€€Аø¢", 5)}));
     // A table without a code page prints ASCII only; the rest are boxes.
     EXPECT_EQ(Terminal(S("\x1c.\x1bt\x01") + "a\xb1\n"),
               (Lines{"[Chinese mode off]", "[code table 1, no code page: only ASCII prints]",

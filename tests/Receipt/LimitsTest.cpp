@@ -28,11 +28,11 @@ TEST(PaperLimits, RefusedBarcodesAndSymbolsPrintNothingAndSayWhy) {
     TPrinterBench bench;
     TItems record;
     bench.roll.AddObserver(record);
-    bench.printer.Feed(FormB(67, "4006381333932") + FormB(67, "40063813339") +
-                       FormB(69, "abc") + FormB(70, "12345") + FormB(73, "12") +
-                       S("\x1dw\x06") + FormB(73, "{B" + std::string(40, 'x')) +
-                       S("\x1d(k\x03\x00\x31\x51\x30") + S("\x1d(k\x03\x00\x31\x43\x10") +
-                       QrStore(std::string(300, 'q')) + S("\x1d(k\x03\x00\x31\x51\x30"));
+    bench.printer.Feed(FormB(67, "4006381333932") + FormB(67, "40063813339") + FormB(69, "abc") +
+                       FormB(70, "12345") + FormB(73, "12") + S("\x1dw\x06") +
+                       FormB(73, "{B" + std::string(40, 'x')) + S("\x1d(k\x03\x00\x31\x51\x30") +
+                       S("\x1d(k\x03\x00\x31\x43\x10") + QrStore(std::string(300, 'q')) +
+                       S("\x1d(k\x03\x00\x31\x51\x30"));
     Lines refused;
     for (const std::string& line : bench.paper) {
         // How wide the encoder makes a symbol is its own business.
@@ -65,14 +65,19 @@ TEST(PaperLimits, TheQrCodeSizeIsAnsweredAsItPrints) {
     TItems record;
     bench.roll.AddObserver(record);
     // Nothing stored: sizes 0, cannot print.
-    EXPECT_EQ(bench.Ask(S("\x1d(k\x03\x00\x31\x52\x30")), S("\x37\x76" "0\x1f" "0\x1f" "1\0"));
+    EXPECT_EQ(bench.Ask(S("\x1d(k\x03\x00\x31\x52\x30")), S("\x37\x76"
+                                                            "0\x1f"
+                                                            "0\x1f"
+                                                            "1\0"));
     const std::string answer = bench.Ask(S("\x1d(k\x03\x00\x31\x43\x05") + QrStore("receipt 42") +
                                          S("\x1d(k\x03\x00\x31\x52\x30\x1d(k\x03\x00\x31\x51\x30"));
     ASSERT_FALSE(record.items.empty());
     const TPaperItem& printed = record.items.back();
     ASSERT_EQ(printed.Kind, TItemKind::QrCode);
     const std::string side = std::to_string(printed.Height);
-    EXPECT_EQ(answer, S("\x37\x76") + side + "\x1f" + side + S("\x1f" "0\0"));
+    EXPECT_EQ(answer, S("\x37\x76") + side + "\x1f" + side +
+                          S("\x1f"
+                            "0\0"));
 }
 
 TEST(PaperLimits, AnyBytesStayWithinThePaper) {
@@ -81,7 +86,8 @@ TEST(PaperLimits, AnyBytesStayWithinThePaper) {
     for (int round = 0; round < 20; ++round) {
         std::string noise;
         for (int i = 0; i < 10000; ++i)
-            noise.push_back(rng() % 4 ? static_cast<char>(rng() % 256) : "\x1b\x1d\x1c\x10\n"[rng() % 5]);
+            noise.push_back(rng() % 4 ? static_cast<char>(rng() % 256)
+                                      : "\x1b\x1d\x1c\x10\n"[rng() % 5]);
         for (const TCommandSet set : {csEPSON, csSTART}) {
             TPrinterBench bench(set);
             TItems record;
@@ -127,8 +133,8 @@ TEST(PaperLimits, AFloodOfTextWrapsAndHugeImagesAreCut) {
     const std::size_t rowBytes = 72, rows = 40000;
     const std::size_t body = 10 + rowBytes * rows;
     std::string large = S("\x1d\x38L") + static_cast<char>(body & 0xFF) +
-                        static_cast<char>(body >> 8 & 0xFF) + static_cast<char>(body >> 16) +
-                        '\0' + S("0p0\x01\x02\x31") + static_cast<char>(576 & 0xFF) +
+                        static_cast<char>(body >> 8 & 0xFF) + static_cast<char>(body >> 16) + '\0' +
+                        S("0p0\x01\x02\x31") + static_cast<char>(576 & 0xFF) +
                         static_cast<char>(576 >> 8) + static_cast<char>(rows & 0xFF) +
                         static_cast<char>(rows >> 8 & 0xFF);
     large += std::string(rowBytes * rows, '\x55') + S("\x1d(L\x02\x00\x30\x32");

@@ -91,7 +91,8 @@ TEST(VirtualPrinterPicture, ALongRollGoesOnInNumberedFiles) {
     // A picture 200000 dots long is more than Qt reads by default.
     QImageReader::setAllocationLimit(0);
     int total = 0;
-    for (const std::string name : {"roll.png", "roll-2.png", "roll-3.png", "roll-4.png", "roll-5.png"}) {
+    for (const std::string name :
+         {"roll.png", "roll-2.png", "roll-3.png", "roll-4.png", "roll-5.png"}) {
         SCOPED_TRACE(name);
         const QImage sheet(QString::fromStdString(dir.File(name)));
         ASSERT_FALSE(sheet.isNull());

@@ -644,7 +644,7 @@ std::string* TextField(const std::string& a, Options& o) {
 
 // An option without a value; false for another option.
 bool TakeFlag(const std::string& a, Options& o) {
-    bool* flag = a == "--offline" ? &o.state.Offline
+    bool* flag = a == "--offline"  ? &o.state.Offline
                  : a == "--silent" ? &o.state.Silent
                  : a == "--trace"  ? &o.trace
                  : a == "--follow" ? &o.follow
@@ -758,7 +758,8 @@ int RunPrinter(const Options& o) {
         // A stop while serving ends the serving, and the pictures are drawn after it; any
         // other stop ends the drawing, and no picture is drawn after it.
         int stopsAllowed = 0;
-        TRollPictures pictures(o.png, o.widthDots, [&stopsAllowed] { return stops != stopsAllowed; });
+        TRollPictures pictures(o.png, o.widthDots,
+                               [&stopsAllowed] { return stops != stopsAllowed; });
         auto draw = [&](const TPaperSheet& sheet) { return pictures.Write(sheet); };
         bool written = true;
         TPaperRoll roll;
