@@ -70,65 +70,51 @@ TEncoded Cached(const TRequest& request, TSymbolCache& cache) {
     return encoded;
 }
 
-// The request that draws a barcode the printer took.
-TRequest BarcodeRequest(TSymbology kind, std::string_view data) {
-    TRequest r;
-    r.Data = std::string(data);
-    switch (kind) {
-    case syUpcA:
-        r.Symbology = data.size() == 12 ? BARCODE_UPCA_CHK : BARCODE_UPCA;
-        break;
-    case syUpcE:
-        r.Symbology = data.size() == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE;
-        break;
-    case syJan13:
-        r.Symbology = data.size() == 13 ? BARCODE_EANX_CHK : BARCODE_EANX;
-        break;
-    case syJan8:
-        r.Symbology = data.size() == 8 ? BARCODE_EANX_CHK : BARCODE_EANX;
-        break;
-    case syCode39:
-        r.Symbology = BARCODE_CODE39;
-        if (r.Data.size() >= 2 && r.Data.front() == '*' && r.Data.back() == '*')
-            r.Data = r.Data.substr(1, r.Data.size() - 2);
-        break;
-    case syItf:
-        r.Symbology = BARCODE_C25INTER;
-        break;
-    case syCodabar:
-        r.Symbology = BARCODE_CODABAR;
-        for (char& c : r.Data)
+// zint's symbology for each system, the one that checks a given check digit, and the length
+// of data with one.
+struct TZintKind {
+    int Plain, WithCheck;
+    std::size_t CheckedLength;
+    bool Text;
+};
+constexpr TZintKind ZintKinds[SymbologyCount] = {
+    {BARCODE_UPCA, BARCODE_UPCA_CHK, 12, true},     {BARCODE_UPCE, BARCODE_UPCE_CHK, 8, true},
+    {BARCODE_EANX, BARCODE_EANX_CHK, 13, true},     {BARCODE_EANX, BARCODE_EANX_CHK, 8, true},
+    {BARCODE_CODE39, BARCODE_CODE39, 0, true},      {BARCODE_C25INTER, BARCODE_C25INTER, 0, true},
+    {BARCODE_CODABAR, BARCODE_CODABAR, 0, true},    {BARCODE_CODE93, BARCODE_CODE93, 0, true},
+    {BARCODE_CODE128, BARCODE_CODE128, 0, true},    {BARCODE_GS1_128, BARCODE_GS1_128, 0, true},
+    {BARCODE_DBAR_OMN, BARCODE_DBAR_OMN, 0, false}, {BARCODE_DBAR_OMN, BARCODE_DBAR_OMN, 0, false},
+    {BARCODE_DBAR_LTD, BARCODE_DBAR_LTD, 0, false}, {BARCODE_DBAR_EXP, BARCODE_DBAR_EXP, 0, true},
+    {BARCODE_CODE128, BARCODE_CODE128, 0, true},
+};
+
+// The data as the encoder takes it: without CODE39's asterisks, CODABAR's start and stop in
+// upper case, CODE128 read through its code sets.
+std::string EncoderData(TSymbology kind, std::string_view data) {
+    std::string out(data);
+    if (kind == syCode39 && out.size() >= 2 && out.front() == '*' && out.back() == '*')
+        out = out.substr(1, out.size() - 2);
+    if (kind == syCodabar)
+        for (char& c : out)
             if (c >= 'a' && c <= 'd')
                 c = static_cast<char>(c - 'a' + 'A');
-        break;
-    case syCode93:
-        r.Symbology = BARCODE_CODE93;
-        break;
-    case syCode128: {
+    if (kind == syCode128) {
         std::string why;
-        r.Data = Code128Content(data, why);
-        r.Symbology = BARCODE_CODE128;
-        break;
+        out = Code128Content(data, why);
     }
-    case syCode128Auto:
-        r.Symbology = BARCODE_CODE128;
-        break;
-    case syGs1_128:
-    case syDataBarExpanded:
-        r.Symbology = kind == syGs1_128 ? BARCODE_GS1_128 : BARCODE_DBAR_EXP;
-        // Application identifiers in brackets or, as receipts write them, in parentheses.
+    return out;
+}
+
+// The request that draws a barcode the printer took.
+TRequest BarcodeRequest(TSymbology kind, std::string_view data) {
+    const TZintKind& z = ZintKinds[kind];
+    TRequest r;
+    r.Symbology = z.CheckedLength && data.size() == z.CheckedLength ? z.WithCheck : z.Plain;
+    r.Data = EncoderData(kind, data);
+    r.Text = z.Text;
+    // Application identifiers in brackets or, as receipts write them, in parentheses.
+    if (kind == syGs1_128 || kind == syDataBarExpanded)
         r.InputMode = GS1_MODE | (data.find('(') != std::string_view::npos ? GS1PARENS_MODE : 0);
-        break;
-    case syDataBar:
-    case syDataBarTruncated:
-        r.Symbology = BARCODE_DBAR_OMN;
-        r.Text = false;
-        break;
-    case syDataBarLimited:
-        r.Symbology = BARCODE_DBAR_LTD;
-        r.Text = false;
-        break;
-    }
     return r;
 }
 
