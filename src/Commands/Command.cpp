@@ -86,7 +86,6 @@ const char* CommandKindName(const TCommand& command) {
                                         "real-time request",
                                         "bit image",
                                         "stored bit image",
-                                        "test print",
                                         "QR code size request",
                                         "drawer settings",
                                         "cancel",

@@ -391,11 +391,6 @@ struct NvImage {
     std::uint8_t N = 1, M = 0;
     bool operator==(const NvImage&) const = default;
 };
-// GS ( A n m: the printer's own test print on paper n of kind m.
-struct TestPrint {
-    std::uint8_t N = 2, M = 3;
-    bool operator==(const TestPrint&) const = default;
-};
 // GS ( k 49 82 48: asks for the size of the stored QR code.
 struct QrSizeRequest {
     bool operator==(const QrSizeRequest&) const = default;
@@ -424,6 +419,8 @@ struct StarBarcode {
 
 } // namespace Cmd
 
+// New kinds go at the end; the list is not reflowed, so each addition stays one line.
+// clang-format off
 using TCommand = std::variant<
     Cmd::Text, Cmd::Raw, Cmd::Incomplete, Cmd::LineFeed, Cmd::FormFeed, Cmd::CarriageReturn,
     Cmd::FeedLines, Cmd::FeedDots, Cmd::Init, Cmd::Cut, Cmd::CutN, Cmd::Drawer, Cmd::DrawerPulse,
@@ -433,12 +430,33 @@ using TCommand = std::variant<
     Cmd::LeftMargin, Cmd::PrintWidth, Cmd::VerticalPosition, Cmd::RelativeVertical,
     Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText, Cmd::Barcode, Cmd::RasterImage,
     Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize, Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint,
-    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity, Cmd::Tab,
-    Cmd::TabStops, Cmd::VerticalTab, Cmd::RelativePosition, Cmd::International, Cmd::UpsideDown,
-    Cmd::Italic, Cmd::Rotate, Cmd::Colour, Cmd::Peripheral, Cmd::BarcodeFont, Cmd::MotionUnits,
-    Cmd::KanjiMode, Cmd::KanjiUnderline, Cmd::KanjiSpacing, Cmd::KanjiQuadruple, Cmd::KanjiStyle,
-    Cmd::RealTimeRequest, Cmd::BitImage, Cmd::NvImage, Cmd::TestPrint, Cmd::QrSizeRequest,
-    Cmd::DrawerSettings, Cmd::Cancel, Cmd::StarCodePage, Cmd::StarBarcode>;
+    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity,
+    Cmd::Tab,
+    Cmd::TabStops,
+    Cmd::VerticalTab,
+    Cmd::RelativePosition,
+    Cmd::International,
+    Cmd::UpsideDown,
+    Cmd::Italic,
+    Cmd::Rotate,
+    Cmd::Colour,
+    Cmd::Peripheral,
+    Cmd::BarcodeFont,
+    Cmd::MotionUnits,
+    Cmd::KanjiMode,
+    Cmd::KanjiUnderline,
+    Cmd::KanjiSpacing,
+    Cmd::KanjiQuadruple,
+    Cmd::KanjiStyle,
+    Cmd::RealTimeRequest,
+    Cmd::BitImage,
+    Cmd::NvImage,
+    Cmd::QrSizeRequest,
+    Cmd::DrawerSettings,
+    Cmd::Cancel,
+    Cmd::StarCodePage,
+    Cmd::StarBarcode>;
+// clang-format on
 
 // What kind of command it is, for messages: "text", "line feed", "cut", "QR code store", ...
 const char* CommandKindName(const TCommand& command);

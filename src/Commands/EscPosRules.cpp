@@ -433,7 +433,7 @@ std::vector<TRule> KanjiRules() {
     return r;
 }
 
-// Bit images, stored images, real-time requests, peripherals and the test print.
+// Bit images, stored images, real-time requests and peripherals.
 int BytesPerColumn(int mode) {
     return mode == 32 || mode == 33 ? 3 : mode == 0 || mode == 1 ? 1 : 0;
 }
@@ -513,25 +513,6 @@ TRule RealTimeRequestRule() {
         RequestLength);
 }
 
-// GS ( A 2 0 n m.
-TRule TestPrintRule() {
-    return Rule<Cmd::TestPrint>(
-        {GS, '(', 'A'}, 2,
-        [](std::string_view a) -> std::optional<Cmd::TestPrint> {
-            if (a.size() != 4)
-                return std::nullopt;
-            return Cmd::TestPrint{static_cast<std::uint8_t>(ByteAt(a, 2)),
-                                  static_cast<std::uint8_t>(ByteAt(a, 3))};
-        },
-        [](const Cmd::TestPrint& v, std::string& out, std::string&) {
-            PutWord(out, 2);
-            PutByte(out, v.N);
-            PutByte(out, v.M);
-            return true;
-        },
-        PrefixedBody);
-}
-
 std::vector<TRule> DeviceRules() {
     std::vector<TRule> r;
     r.push_back(BitImageRule());
@@ -540,7 +521,6 @@ std::vector<TRule> DeviceRules() {
     r.push_back(Byte<Cmd::Peripheral>({ESC, '='}));
     r.push_back(Pair<Cmd::MotionUnits>({GS, 'P'}, &Cmd::MotionUnits::X, &Cmd::MotionUnits::Y));
     r.push_back(Byte<Cmd::BarcodeFont>({GS, 'f'}));
-    r.push_back(TestPrintRule());
     return r;
 }
 

@@ -306,9 +306,6 @@ std::string Words(const Cmd::BitImage& c) {
 std::string Words(const Cmd::NvImage& c) {
     return "stored image " + to_string(c.N) + " (none kept)";
 }
-std::string Words(const Cmd::TestPrint& c) {
-    return "test print " + to_string(c.M);
-}
 std::string Words(const Cmd::QrSizeRequest&) {
     return "QR size request";
 }

@@ -130,7 +130,6 @@ Commands Samples() {
             BitImage{33, image},
             BitImage{0, "\x81"},
             NvImage{1, 48},
-            TestPrint{2, 3},
             QrSizeRequest{},
             Graphics{image, true},
             DrawerSettings{20, 40},
