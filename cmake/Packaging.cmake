@@ -29,7 +29,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMIX_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libcrypto is opened only when an e-invoice is made, so dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3 (>= 3.0)")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[test utility for invoice and receipt printers
 One window for testing invoice and receipt printers at the counter: choose the
 printer's command set (EPSON, START or TP-3688), the port (COM1 to COM4, LPT1,

@@ -18,6 +18,13 @@ constexpr TTable Tables[] = {
     {48, "CP1254"},      {49, "CP1255"}, {50, "CP1256"}, {51, "CP1257"},     {52, "CP1258"},
 };
 
+constexpr TTable StarTables[] = {
+    {0, "CP437"},  {1, "CP437"},  {3, "CP437"},   {4, "CP858"},   {5, "CP852"},
+    {6, "CP860"},  {7, "CP861"},  {8, "CP863"},   {9, "CP865"},   {10, "CP866"},
+    {11, "CP855"}, {12, "CP857"}, {13, "CP862"},  {14, "CP864"},  {15, "CP737"},
+    {16, "CP851"}, {17, "CP869"}, {32, "CP1252"}, {33, "CP1250"}, {34, "CP1251"},
+};
+
 constexpr std::string_view DoubleByte[][2] = {
     {"CP950", "BIG5"}, {"BIG5", "BIG5"},       {"BIG5-HKSCS", "BIG5"}, {"CP936", "GBK"},
     {"GBK", "GBK"},    {"GB18030", "GB18030"}, {"CP932", "SJIS"},      {"CP949", "KSC5601"},
@@ -27,6 +34,13 @@ constexpr std::string_view DoubleByte[][2] = {
 
 std::optional<std::string_view> CodeTablePage(std::uint8_t n) {
     for (const TTable& t : Tables)
+        if (t.N == n)
+            return t.Page;
+    return std::nullopt;
+}
+
+std::optional<std::string_view> StarCodeTablePage(std::uint8_t n) {
+    for (const TTable& t : StarTables)
         if (t.N == n)
             return t.Page;
     return std::nullopt;

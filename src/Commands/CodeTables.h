@@ -8,5 +8,8 @@
 // system has no code page for (Katakana, Thai, user-defined pages, unassigned numbers).
 std::optional<std::string_view> CodeTablePage(std::uint8_t n);
 
+// The same for the line-mode sets' ESC GS t n, in their own numbering.
+std::optional<std::string_view> StarCodeTablePage(std::uint8_t n);
+
 // The double-byte character set a code page prints in Chinese mode ("BIG5" for CP950), or none.
 std::optional<std::string_view> DoubleByteSet(std::string_view codePage);

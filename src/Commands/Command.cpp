@@ -3,8 +3,14 @@
 #include <iterator>
 
 const char* SymbologyName(TSymbology symbology) {
-    static const char* const names[SymbologyCount] = {
-        "UPC-A", "UPC-E", "JAN13", "JAN8", "CODE39", "ITF", "CODABAR", "CODE93", "CODE128"};
+    static const char* const names[SymbologyCount] = {"UPC-A",           "UPC-E",
+                                                      "JAN13",           "JAN8",
+                                                      "CODE39",          "ITF",
+                                                      "CODABAR",         "CODE93",
+                                                      "CODE128",         "GS1-128",
+                                                      "DATABAR",         "DATABAR-TRUNCATED",
+                                                      "DATABAR-LIMITED", "DATABAR-EXPANDED",
+                                                      "CODE128-AUTO"};
     return symbology < SymbologyCount ? names[symbology] : "";
 }
 
@@ -60,7 +66,32 @@ const char* CommandKindName(const TCommand& command) {
                                         "automatic status back",
                                         "sensor status request",
                                         "identity request",
-                                        "self-test"};
+                                        "self-test",
+                                        "tab",
+                                        "tab stops",
+                                        "vertical tab",
+                                        "relative position",
+                                        "international character set",
+                                        "upside-down printing",
+                                        "italic",
+                                        "rotation",
+                                        "print colour",
+                                        "peripheral device",
+                                        "barcode text font",
+                                        "motion units",
+                                        "Chinese character mode",
+                                        "Chinese character underline",
+                                        "Chinese character spacing",
+                                        "Chinese character quadruple size",
+                                        "Chinese character style",
+                                        "real-time request",
+                                        "bit image",
+                                        "stored bit image",
+                                        "QR code size request",
+                                        "drawer settings",
+                                        "cancel",
+                                        "line-mode code table",
+                                        "line-mode barcode"};
     static_assert(std::size(names) == std::variant_size_v<TCommand>);
     return names[command.index()];
 }

@@ -23,10 +23,17 @@ enum TSymbology : std::uint8_t {
     syItf,
     syCodabar,
     syCode93,
-    syCode128
+    syCode128,
+    syGs1_128,
+    syDataBar,
+    syDataBarTruncated,
+    syDataBarLimited,
+    syDataBarExpanded,
+    syCode128Auto
 };
-constexpr int SymbologyCount = 9;
-const char* SymbologyName(TSymbology symbology); // "UPC-A", ... "CODE128"
+constexpr int SymbologyCount = 15;
+constexpr int FormASymbologies = 7;              // UPC-A to CODABAR also end with NUL
+const char* SymbologyName(TSymbology symbology); // "UPC-A", ... "CODE128-AUTO"
 
 namespace Cmd {
 
@@ -220,9 +227,11 @@ struct RasterImage {
     std::string Data;
     bool operator==(const RasterImage&) const = default;
 };
-// GS ( L: the graphics commands, by their body (what follows pL pH).
+// GS ( L, or GS 8 L (Large: four length bytes): the graphics commands, by their body (what
+// follows the length).
 struct Graphics {
     std::string Body;
+    bool Large = false;
     bool operator==(const Graphics&) const = default;
 };
 
@@ -282,6 +291,140 @@ struct SelfTest {
     bool operator==(const SelfTest&) const = default;
 };
 
+// HT: the print position moves to the next tab stop.
+struct Tab {
+    bool operator==(const Tab&) const = default;
+};
+// ESC D n1 ... nk NUL: tab stops at these columns; none clears them.
+struct TabStops {
+    std::string Columns;
+    bool operator==(const TabStops&) const = default;
+};
+// VT: a printer without vertical tab stops prints the line and feeds one.
+struct VerticalTab {
+    bool operator==(const VerticalTab&) const = default;
+};
+// ESC \ n: the print position moves N dots from where it is.
+struct RelativePosition {
+    std::int16_t N = 0;
+    bool operator==(const RelativePosition&) const = default;
+};
+// ESC R n: the international character set, which changes twelve ASCII characters.
+struct International {
+    std::uint8_t N = 0;
+    bool operator==(const International&) const = default;
+};
+// ESC { n: the lines that begin while it is on print upside down.
+struct UpsideDown {
+    std::uint8_t N = 0;
+    bool On() const { return N & 1; }
+    bool operator==(const UpsideDown&) const = default;
+};
+// ESC 4 n: italic characters.
+struct Italic {
+    std::uint8_t N = 0;
+    bool On() const { return N & 1; }
+    bool operator==(const Italic&) const = default;
+};
+// ESC V n: characters turned 90 degrees clockwise (1, 2 or '1', '2').
+struct Rotate {
+    std::uint8_t N = 0;
+    bool On() const { return N == 1 || N == 2 || N == '1' || N == '2'; }
+    bool operator==(const Rotate&) const = default;
+};
+// ESC r n: the first (0, '0') or second (1, '1') print colour.
+struct Colour {
+    std::uint8_t N = 0;
+    bool operator==(const Colour&) const = default;
+};
+// ESC = n: the printer takes data (bit 0 set) or not.
+struct Peripheral {
+    std::uint8_t N = 1;
+    bool operator==(const Peripheral&) const = default;
+};
+// GS f n: the barcode text in font A (0, '0') or B (1, '1').
+struct BarcodeFont {
+    std::uint8_t N = 0;
+    int Index() const { return N >= '0' ? N - '0' : N; }
+    bool operator==(const BarcodeFont&) const = default;
+};
+// GS P x y: the horizontal and vertical motion units.
+struct MotionUnits {
+    std::uint8_t X = 0, Y = 0;
+    bool operator==(const MotionUnits&) const = default;
+};
+// FS ! n: Chinese characters double width (bit 2), double height (3), underlined (7).
+struct KanjiMode {
+    std::uint8_t N = 0;
+    bool operator==(const KanjiMode&) const = default;
+};
+// FS - n: Chinese characters underlined with 0, 1 or 2 dots (n or '0' + n).
+struct KanjiUnderline {
+    std::uint8_t N = 0;
+    int Dots() const { return N >= '0' ? N - '0' : N; }
+    bool operator==(const KanjiUnderline&) const = default;
+};
+// FS S n1 n2: dots of space left and right of each Chinese character.
+struct KanjiSpacing {
+    std::uint8_t Left = 0, Right = 0;
+    bool operator==(const KanjiSpacing&) const = default;
+};
+// FS W n: Chinese characters at quadruple size.
+struct KanjiQuadruple {
+    std::uint8_t N = 0;
+    bool On() const { return N & 1; }
+    bool operator==(const KanjiQuadruple&) const = default;
+};
+// FS ( A: the Chinese character style functions, by their body.
+struct KanjiStyle {
+    std::string Body;
+    bool operator==(const KanjiStyle&) const = default;
+};
+// DLE DC4 fn ...: a real-time request (1 a drawer pulse, 2 power off, 8 clear the buffers).
+struct RealTimeRequest {
+    std::uint8_t Fn = 1;
+    std::string Args;
+    bool operator==(const RealTimeRequest&) const = default;
+};
+// ESC * m nL nH: a bit image in the line, one byte a column 8 dots tall (m 0, 1) or three
+// bytes 24 dots tall (m 32, 33); m 0 and 32 print each column two dots wide.
+struct BitImage {
+    std::uint8_t Mode = 33;
+    std::string Data;
+    int RowsPerColumn() const { return Mode >= 32 ? 24 : 8; }
+    bool operator==(const BitImage&) const = default;
+};
+// FS p n m: prints the bit image the printer keeps as number n.
+struct NvImage {
+    std::uint8_t N = 1, M = 0;
+    bool operator==(const NvImage&) const = default;
+};
+// GS ( k 49 82 48: asks for the size of the stored QR code.
+struct QrSizeRequest {
+    bool operator==(const QrSizeRequest&) const = default;
+};
+// The line-mode sets' drawer setting (ESC BEL n1 n2): the pulse's on time and the delay.
+struct DrawerSettings {
+    std::uint8_t On = 20, Off = 20;
+    bool operator==(const DrawerSettings&) const = default;
+};
+// CAN of the line-mode sets: the line buffer is dropped.
+struct Cancel {
+    bool operator==(const Cancel&) const = default;
+};
+// ESC GS t n of the line-mode sets: their own numbering of code tables.
+struct StarCodePage {
+    std::uint8_t N = 0;
+    bool operator==(const StarCodePage&) const = default;
+};
+// ESC b n1 n2 n3 n4 data RS of the line-mode sets: a barcode of kind n1 ('0' UPC-E .. '8'
+// NW-7), text and line feed n2 ('1'..'4'), width mode n3, height n4 dots.
+struct StarBarcode {
+    std::uint8_t Kind = '4', Text = '2', Mode = '2', Height = 80;
+    std::string Data;
+    bool operator==(const StarBarcode&) const = default;
+};
+
 } // namespace Cmd
 
 // New kinds go at the end; the list is not reflowed, so each addition stays one line.
@@ -296,7 +439,32 @@ using TCommand = std::variant<
     Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText, Cmd::Barcode, Cmd::RasterImage,
     Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize, Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint,
     Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity,
-    Cmd::SelfTest>;
+    Cmd::SelfTest,
+    Cmd::Tab,
+    Cmd::TabStops,
+    Cmd::VerticalTab,
+    Cmd::RelativePosition,
+    Cmd::International,
+    Cmd::UpsideDown,
+    Cmd::Italic,
+    Cmd::Rotate,
+    Cmd::Colour,
+    Cmd::Peripheral,
+    Cmd::BarcodeFont,
+    Cmd::MotionUnits,
+    Cmd::KanjiMode,
+    Cmd::KanjiUnderline,
+    Cmd::KanjiSpacing,
+    Cmd::KanjiQuadruple,
+    Cmd::KanjiStyle,
+    Cmd::RealTimeRequest,
+    Cmd::BitImage,
+    Cmd::NvImage,
+    Cmd::QrSizeRequest,
+    Cmd::DrawerSettings,
+    Cmd::Cancel,
+    Cmd::StarCodePage,
+    Cmd::StarBarcode>;
 // clang-format on
 
 // What kind of command it is, for messages: "text", "line feed", "cut", "QR code store", ...
@@ -307,7 +475,7 @@ template <class T, class V> struct IndexIn;
 template <class T, class... Ts> struct IndexIn<T, std::variant<Ts...>> {
     static constexpr std::size_t Value = [] {
         std::size_t i = 0;
-        ((std::is_same_v<T, Ts> ? false : (++i, true)) && ...);
+        (void)((std::is_same_v<T, Ts> ? false : (++i, true)) && ...);
         return i;
     }();
 };

@@ -8,22 +8,14 @@ namespace {
 using namespace Ctl;
 using namespace RuleKit;
 
-// An image larger than any receipt printer's buffer is taken for stray bytes.
-constexpr std::size_t MaxRaster = std::size_t{1} << 20;
-
-// n or '0' + n.
-int Digit(int n) {
-    return n >= '0' ? n - '0' : n;
-}
+using RuleKit::MaxImageBytes;
 
 // GS V m [n]: m 65 and 66 feed n lines before the cut.
 std::size_t CutLength(std::string_view s) {
     return s.size() >= 3 && (ByteAt(s, 2) == 65 || ByteAt(s, 2) == 66) ? 4 : 3;
 }
 // GS ( L, GS ( k: pL pH, then that many bytes.
-std::size_t Prefixed(std::string_view s) {
-    return s.size() < 5 ? 5 : 5 + static_cast<std::size_t>(WordAt(s, 3));
-}
+constexpr TLengthRule Prefixed = PrefixedBody;
 std::size_t RasterBytes(std::string_view args) {
     return static_cast<std::size_t>(WordAt(args, 1)) * static_cast<std::size_t>(WordAt(args, 3));
 }
@@ -32,14 +24,14 @@ std::size_t RasterLength(std::string_view s) {
     if (s.size() < 8)
         return 8;
     const std::size_t bytes = RasterBytes(s.substr(3));
-    return bytes > MaxRaster ? 8 : 8 + bytes;
+    return bytes > MaxImageBytes ? 8 : 8 + bytes;
 }
 // GS k m: form A data up to its NUL, form B a count n and n bytes.
 std::size_t BarcodeLength(std::string_view s) {
     if (s.size() < 3)
         return 3;
     const int m = ByteAt(s, 2);
-    if (m <= 6) {
+    if (m < FormASymbologies) {
         // Data ends with NUL; a barcode never holds more than 255 characters.
         if (s.size() > 3 && (s.back() == 0 || s.size() >= 3 + 256))
             return s.size();
@@ -48,14 +40,6 @@ std::size_t BarcodeLength(std::string_view s) {
     if (m >= 65 && m < 65 + SymbologyCount)
         return s.size() < 4 ? 4 : 4 + static_cast<std::size_t>(ByteAt(s, 3));
     return 3;
-}
-
-bool Fits(std::size_t size, std::size_t most, const char* what, std::string& why) {
-    if (size <= most)
-        return true;
-    why = std::string(what) + " of " + std::to_string(size) + " bytes is more than " +
-          std::to_string(most);
-    return false;
 }
 
 std::vector<TRule> SeedRules() {
@@ -160,7 +144,7 @@ TRule RasterRule() {
     return Rule<Cmd::RasterImage>(
         {GS, 'v', '0'}, 5,
         [](std::string_view a) -> std::optional<Cmd::RasterImage> {
-            if (a.size() < 5 || RasterBytes(a) > MaxRaster)
+            if (a.size() < 5 || RasterBytes(a) > MaxImageBytes)
                 return std::nullopt;
             return Cmd::RasterImage{
                 static_cast<std::uint8_t>(ByteAt(a, 0)), static_cast<std::uint16_t>(WordAt(a, 1)),
@@ -173,7 +157,7 @@ TRule RasterRule() {
                       std::to_string(v.WidthBytes) + " x " + std::to_string(v.Height);
                 return false;
             }
-            if (!Fits(size, MaxRaster, "an image", why))
+            if (!Fits(size, MaxImageBytes, "an image", why))
                 return false;
             PutByte(out, v.Mode);
             PutWord(out, v.WidthBytes);
@@ -184,12 +168,46 @@ TRule RasterRule() {
         RasterLength);
 }
 
+// GS 8 L p1 p2 p3 p4: the graphics commands with a 32-bit length.
+std::size_t LargeLength(std::string_view s) {
+    if (s.size() < 7)
+        return 7;
+    const std::size_t body =
+        static_cast<std::size_t>(WordAt(s, 3)) + (static_cast<std::size_t>(WordAt(s, 5)) << 16);
+    return body > MaxImageBytes ? 7 : 7 + body;
+}
+
+TRule LargeGraphicsRule() {
+    TRule rule = Rule<Cmd::Graphics>(
+        {GS, '8', 'L'}, 4,
+        [](std::string_view a) -> std::optional<Cmd::Graphics> {
+            // A claim too large to take leaves the length alone, and it is unknown.
+            const std::size_t claim = static_cast<std::size_t>(WordAt(a, 0)) +
+                                      (static_cast<std::size_t>(WordAt(a, 2)) << 16);
+            if (a.size() != 4 + claim)
+                return std::nullopt;
+            return Cmd::Graphics{std::string(a.substr(4)), true};
+        },
+        [](const Cmd::Graphics& v, std::string& out, std::string& why) {
+            if (!v.Large)
+                return false;
+            if (!Fits(v.Body.size(), MaxImageBytes, "a body", why))
+                return false;
+            PutWord(out, static_cast<int>(v.Body.size() & 0xFFFF));
+            PutWord(out, static_cast<int>(v.Body.size() >> 16));
+            out += v.Body;
+            return true;
+        },
+        LargeLength);
+    return rule;
+}
+
 TRule BarcodeRule() {
     return Rule<Cmd::Barcode>(
         {GS, 'k'}, 1,
         [](std::string_view a) -> std::optional<Cmd::Barcode> {
             const int m = ByteAt(a, 0);
-            if (m <= 6 && a.size() >= 2 && a.back() == 0)
+            if (m < FormASymbologies && a.size() >= 2 && a.back() == 0)
                 return Cmd::Barcode{static_cast<TSymbology>(m),
                                     std::string(a.substr(1, a.size() - 2))};
             if (m >= 65 && m < 65 + SymbologyCount)
@@ -274,6 +292,8 @@ std::optional<TCommand> ReadTwoD(std::string_view body) {
             return Cmd::QrStore{std::string(body.substr(3))};
         if (fn == 81 && body.size() == 3 && m == '0')
             return Cmd::QrPrint{};
+        if (fn == 82 && body.size() == 3 && m == '0')
+            return Cmd::QrSizeRequest{};
     }
     return Cmd::TwoDCode{std::string(body)};
 }
@@ -288,10 +308,11 @@ std::vector<TRule> SymbolRules() {
                 Cmd::Graphics{std::string(a.substr(std::min<std::size_t>(2, a.size())))});
         },
         [](const Cmd::Graphics& v, std::string& out, std::string& why) {
-            return PutBody(out, v.Body, why);
+            return !v.Large && PutBody(out, v.Body, why);
         },
         Prefixed);
     r.push_back(std::move(graphics));
+    r.push_back(LargeGraphicsRule());
     r.push_back(TwoDRule());
     r.push_back(QrWriter<Cmd::QrModel>([](const Cmd::QrModel& v) { return QrBody(65, {v.N, 0}); }));
     r.push_back(
@@ -301,6 +322,8 @@ std::vector<TRule> SymbolRules() {
     r.push_back(
         QrWriter<Cmd::QrStore>([](const Cmd::QrStore& v) { return QrBody(80, {'0'}) + v.Data; }));
     r.push_back(QrWriter<Cmd::QrPrint>([](const Cmd::QrPrint&) { return QrBody(81, {'0'}); }));
+    r.push_back(
+        QrWriter<Cmd::QrSizeRequest>([](const Cmd::QrSizeRequest&) { return QrBody(82, {'0'}); }));
     r.push_back(BarcodeRule());
     return r;
 }
@@ -367,11 +390,171 @@ std::vector<TRule> TextRules() {
     return r;
 }
 
+// Tabs, positions, directions and character sets.
+// ESC D n1 ... nk NUL, at most 32 stops.
+constexpr std::size_t MaxTabStops = 32;
+
+std::size_t TabStopsLength(std::string_view s) {
+    if (s.size() > 2 && (s.back() == 0 || s.size() >= 2 + MaxTabStops + 1))
+        return s.size();
+    return s.size() + 1;
+}
+
+TRule TabStopsRule() {
+    return Rule<Cmd::TabStops>(
+        {ESC, 'D'}, 0,
+        [](std::string_view a) -> std::optional<Cmd::TabStops> {
+            if (a.empty() || a.back() != 0)
+                return std::nullopt;
+            return Cmd::TabStops{std::string(a.substr(0, a.size() - 1))};
+        },
+        [](const Cmd::TabStops& v, std::string& out, std::string& why) {
+            if (v.Columns.size() > MaxTabStops || v.Columns.find('\0') != std::string::npos) {
+                why = "tab stops are at most 32 columns from 1 to 255";
+                return false;
+            }
+            out += v.Columns;
+            out.push_back('\0');
+            return true;
+        },
+        TabStopsLength);
+}
+
+TRule RelativeRule() {
+    return Rule<Cmd::RelativePosition>(
+        {ESC, '\\'}, 2,
+        [](std::string_view a) {
+            return std::optional(
+                Cmd::RelativePosition{static_cast<std::int16_t>(WordAt(a, 0) & 0xFFFF)});
+        },
+        [](const Cmd::RelativePosition& v, std::string& out, std::string&) {
+            PutWord(out, static_cast<std::uint16_t>(v.N));
+            return true;
+        });
+}
+
+std::vector<TRule> LineRules() {
+    std::vector<TRule> r;
+    r.push_back(Flag<Cmd::Tab>({HT}));
+    r.push_back(Flag<Cmd::VerticalTab>({VT}));
+    r.push_back(TabStopsRule());
+    r.push_back(RelativeRule());
+    r.push_back(Byte<Cmd::International>({ESC, 'R'}));
+    r.push_back(Byte<Cmd::UpsideDown>({ESC, '{'}));
+    r.push_back(Byte<Cmd::Italic>({ESC, '4'}));
+    r.push_back(Byte<Cmd::Rotate>({ESC, 'V'}));
+    r.push_back(Byte<Cmd::Colour>({ESC, 'r'}));
+    return r;
+}
+
+std::vector<TRule> KanjiRules() {
+    std::vector<TRule> r;
+    r.push_back(Byte<Cmd::KanjiMode>({FS, '!'}));
+    r.push_back(Byte<Cmd::KanjiUnderline>({FS, '-'}));
+    r.push_back(
+        Pair<Cmd::KanjiSpacing>({FS, 'S'}, &Cmd::KanjiSpacing::Left, &Cmd::KanjiSpacing::Right));
+    r.push_back(Byte<Cmd::KanjiQuadruple>({FS, 'W'}));
+    r.push_back(Body<Cmd::KanjiStyle>({FS, '(', 'A'}));
+    return r;
+}
+
+// Bit images, stored images, real-time requests and peripherals.
+int BytesPerColumn(int mode) {
+    return mode == 32 || mode == 33 ? 3 : mode == 0 || mode == 1 ? 1 : 0;
+}
+
+// ESC * m nL nH, then n columns of one or three bytes.
+std::size_t BitImageLength(std::string_view s) {
+    if (s.size() < 5)
+        return 5;
+    return 5 + static_cast<std::size_t>(WordAt(s, 3)) * BytesPerColumn(ByteAt(s, 2));
+}
+
+TRule BitImageRule() {
+    return Rule<Cmd::BitImage>(
+        {ESC, '*'}, 3,
+        [](std::string_view a) -> std::optional<Cmd::BitImage> {
+            const int m = ByteAt(a, 0);
+            if (BytesPerColumn(m) == 0 || WordAt(a, 1) == 0)
+                return std::nullopt;
+            return Cmd::BitImage{static_cast<std::uint8_t>(m), std::string(a.substr(3))};
+        },
+        [](const Cmd::BitImage& v, std::string& out, std::string& why) {
+            const int per = BytesPerColumn(v.Mode);
+            const std::size_t columns = per ? v.Data.size() / per : 0;
+            if (per == 0 || columns == 0 || columns * per != v.Data.size() || columns > 0xFFFF) {
+                why = "a bit image is 1 to 65535 whole columns in mode 0, 1, 32 or 33";
+                return false;
+            }
+            PutByte(out, v.Mode);
+            PutWord(out, static_cast<int>(columns));
+            out += v.Data;
+            return true;
+        },
+        BitImageLength);
+}
+
+// DLE DC4 fn: the parameters each function takes.
+int RequestArgs(int fn) {
+    switch (fn) {
+    case 1: // m t: a drawer pulse
+    case 2: // 1 8: power off
+        return 2;
+    case 3: // a n r t1 t2: the buzzer
+        return 5;
+    case 7: // m: send a status
+        return 1;
+    case 8: // 1 3 20 1 6 2 8: clear the buffers
+        return 7;
+    default:
+        return -1;
+    }
+}
+
+std::size_t RequestLength(std::string_view s) {
+    if (s.size() < 3)
+        return 3;
+    return 3 + static_cast<std::size_t>(std::max(0, RequestArgs(ByteAt(s, 2))));
+}
+
+TRule RealTimeRequestRule() {
+    return Rule<Cmd::RealTimeRequest>(
+        {DLE, DC4}, 1,
+        [](std::string_view a) -> std::optional<Cmd::RealTimeRequest> {
+            if (RequestArgs(ByteAt(a, 0)) < 0)
+                return std::nullopt;
+            return Cmd::RealTimeRequest{static_cast<std::uint8_t>(ByteAt(a, 0)),
+                                        std::string(a.substr(1))};
+        },
+        [](const Cmd::RealTimeRequest& v, std::string& out, std::string& why) {
+            if (RequestArgs(v.Fn) != static_cast<int>(v.Args.size())) {
+                why = "DLE DC4 takes function 1, 2, 3, 7 or 8 with its parameters";
+                return false;
+            }
+            PutByte(out, v.Fn);
+            out += v.Args;
+            return true;
+        },
+        RequestLength);
+}
+
+std::vector<TRule> DeviceRules() {
+    std::vector<TRule> r;
+    r.push_back(BitImageRule());
+    r.push_back(Pair<Cmd::NvImage>({FS, 'p'}, &Cmd::NvImage::N, &Cmd::NvImage::M));
+    r.push_back(RealTimeRequestRule());
+    r.push_back(Byte<Cmd::Peripheral>({ESC, '='}));
+    r.push_back(Pair<Cmd::MotionUnits>({GS, 'P'}, &Cmd::MotionUnits::X, &Cmd::MotionUnits::Y));
+    r.push_back(Byte<Cmd::BarcodeFont>({GS, 'f'}));
+    return r;
+}
+
 } // namespace
 
 std::vector<TRule> EscPosRules() {
     std::vector<TRule> rules;
-    for (auto part : {SeedRules, StyleRules, LayoutRules, SymbolRules, StatusRules, TextRules})
+    for (auto part : {SeedRules, StyleRules, LayoutRules, SymbolRules, StatusRules, TextRules,
+                      LineRules, KanjiRules, DeviceRules})
         for (TRule& rule : part())
             rules.push_back(std::move(rule));
     rules.push_back(Flag<Cmd::Init>({ESC, '@'}));

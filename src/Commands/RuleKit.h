@@ -8,6 +8,14 @@
 
 namespace RuleKit {
 
+// An image or graphics body larger than any receipt printer's buffer is taken for stray bytes.
+constexpr std::size_t MaxImageBytes = std::size_t{1} << 23;
+
+// n or '0' + n, as many ESC/POS parameters may be written.
+inline int Digit(int n) {
+    return n >= '0' ? n - '0' : n;
+}
+
 inline int ByteAt(std::string_view s, std::size_t i) {
     return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
 }
@@ -96,6 +104,55 @@ template <class T> TRule Word(std::string prefix) {
             PutWord(out, static_cast<std::uint16_t>(v.N));
             return true;
         });
+}
+
+// Two argument bytes.
+template <class T, class A, class B> TRule Pair(std::string prefix, A T::*first, B T::*second) {
+    return Rule<T>(
+        std::move(prefix), 2,
+        [first, second](std::string_view a) {
+            T v{};
+            v.*first = static_cast<A>(ByteAt(a, 0));
+            v.*second = static_cast<B>(ByteAt(a, 1));
+            return std::optional<T>(v);
+        },
+        [first, second](const T& v, std::string& out, std::string&) {
+            PutByte(out, v.*first);
+            PutByte(out, v.*second);
+            return true;
+        });
+}
+
+// The length of a command of a three-byte prefix, pL pH and that many bytes (GS ( L, FS ( A).
+inline std::size_t PrefixedBody(std::string_view s) {
+    return s.size() < 5 ? 5 : 5 + static_cast<std::size_t>(WordAt(s, 3));
+}
+
+// A body after a three-byte prefix and its 16-bit length, kept whole in Body.
+template <class T> TRule Body(std::string prefix) {
+    return Rule<T>(
+        std::move(prefix), 2,
+        [](std::string_view a) {
+            return std::optional<T>(T{std::string(a.substr(std::min<std::size_t>(2, a.size())))});
+        },
+        [](const T& v, std::string& out, std::string& why) {
+            if (v.Body.size() > 0xFFFF) {
+                why = "a body of " + std::to_string(v.Body.size()) + " bytes is more than 65535";
+                return false;
+            }
+            PutWord(out, static_cast<int>(v.Body.size()));
+            out += v.Body;
+            return true;
+        },
+        PrefixedBody);
+}
+
+inline bool Fits(std::size_t size, std::size_t most, const char* what, std::string& why) {
+    if (size <= most)
+        return true;
+    why = std::string(what) + " of " + std::to_string(size) + " bytes is more than " +
+          std::to_string(most);
+    return false;
 }
 
 // The code bytes of a command of the program's own table, in a set.

@@ -104,7 +104,11 @@ TDecoder::TMatch TDecoder::Match() {
     for (const TRule* rule : FGrammar.Starting(static_cast<unsigned char>(FCommand[0]))) {
         const std::string& p = rule->Prefix;
         const std::size_t common = std::min(FCommand.size(), p.size());
-        if (FCommand.compare(0, common, p, 0, common) != 0)
+        // Prefixes are a few bytes: compared here, not through memcmp.
+        std::size_t i = 1;
+        while (i < common && FCommand[i] == p[i])
+            ++i;
+        if (i < common)
             continue;
         if (FCommand.size() < p.size()) {
             more = true;

@@ -1,5 +1,7 @@
 #include "Receipt/Describe.h"
 
+#include "Print/Symbols.h"
+
 #include <type_traits>
 
 namespace {
@@ -28,12 +30,12 @@ std::string BarcodeTextPosition(int position) {
     return std::string("barcode text ") + (position >= 0 && position <= 3 ? where[position] : "?");
 }
 
-std::string BarcodeMarker(const Cmd::Barcode& b) {
+std::string BarcodeMarker(const Cmd::Barcode& b, const char* name = nullptr) {
     std::string data = b.Data;
     for (char& c : data)
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
             c = '.';
-    return std::string("barcode ") + SymbologyName(b.Kind) + " " + data;
+    return std::string("barcode ") + (name ? name : SymbologyName(b.Kind)) + " " + data;
 }
 
 // GS ( k by its body: cn, fn and what follows.
@@ -176,6 +178,16 @@ std::string Words(const Cmd::RasterImage& c) {
     return "image " + to_string(c.WidthBytes * 8) + "x" + to_string(c.Height);
 }
 std::string Words(const Cmd::Graphics& c) {
+    const int fn = c.Body.size() > 1 ? static_cast<unsigned char>(c.Body[1]) : -1;
+    auto word = [&c](std::size_t i) {
+        return i + 1 < c.Body.size() ? static_cast<unsigned char>(c.Body[i]) +
+                                           256 * static_cast<unsigned char>(c.Body[i + 1])
+                                     : 0;
+    };
+    if (!c.Body.empty() && c.Body[0] == '0' && (fn == 112 || fn == 113))
+        return "graphics " + to_string(word(6)) + "x" + to_string(word(8));
+    if (!c.Body.empty() && c.Body[0] == '0' && (fn == 50 || fn == 2))
+        return "graphics print";
     return "graphics " + to_string(c.Body.size()) + " bytes";
 }
 std::string Words(const Cmd::QrModel&) {
@@ -212,6 +224,109 @@ std::string Words(const Cmd::SelfTest& c) {
     static const char* const kinds[] = {"hexadecimal dump", "printer status", "rolling pattern"};
     const int type = c.Type >= '0' ? c.Type - '0' : c.Type;
     return std::string("self-test ") + (type >= 1 && type <= 3 ? kinds[type - 1] : "?");
+}
+
+std::string Words(const Cmd::Tab&) {
+    return "tab";
+}
+std::string Words(const Cmd::TabStops& c) {
+    if (c.Columns.empty())
+        return "tab stops none";
+    std::string text = "tab stops";
+    for (const char n : c.Columns) {
+        text.push_back(' ');
+        text.append(to_string(static_cast<unsigned char>(n)));
+    }
+    return text;
+}
+std::string Words(const Cmd::VerticalTab&) {
+    return "vertical tab";
+}
+std::string Words(const Cmd::RelativePosition& c) {
+    return "relative position " + to_string(c.N);
+}
+std::string Words(const Cmd::International& c) {
+    return "international set " + to_string(c.N);
+}
+std::string Words(const Cmd::UpsideDown& c) {
+    return OnOff("upside down", c.On());
+}
+std::string Words(const Cmd::Italic& c) {
+    return OnOff("italic", c.On());
+}
+std::string Words(const Cmd::Rotate& c) {
+    return OnOff("rotated", c.On());
+}
+std::string Words(const Cmd::Colour& c) {
+    return "colour " + to_string((c.N >= '0' ? c.N - '0' : c.N) + 1);
+}
+std::string Words(const Cmd::Peripheral& c) {
+    return c.N & 1 ? "printer enabled" : "printer disabled";
+}
+std::string Words(const Cmd::BarcodeFont& c) {
+    return std::string("barcode text font ") + (c.Index() == 1 ? "B" : "A");
+}
+std::string Words(const Cmd::MotionUnits& c) {
+    return "motion units " + to_string(c.X) + " " + to_string(c.Y);
+}
+std::string Words(const Cmd::KanjiMode& c) {
+    return "Chinese print mode " + to_string(c.N);
+}
+std::string Words(const Cmd::KanjiUnderline& c) {
+    return c.Dots() == 2 ? "Chinese underline 2 dots" : OnOff("Chinese underline", c.Dots() & 1);
+}
+std::string Words(const Cmd::KanjiSpacing& c) {
+    return "Chinese spacing " + to_string(c.Left) + " " + to_string(c.Right);
+}
+std::string Words(const Cmd::KanjiQuadruple& c) {
+    return OnOff("Chinese quadruple size", c.On());
+}
+std::string Words(const Cmd::KanjiStyle& c) {
+    return "Chinese style " + to_string(c.Body.size()) + " bytes";
+}
+std::string Words(const Cmd::RealTimeRequest& c) {
+    auto arg = [&c](std::size_t i) {
+        return i < c.Args.size() ? static_cast<unsigned char>(c.Args[i]) : 0;
+    };
+    switch (c.Fn) {
+    case 1:
+        return "drawer pulse pin " + to_string(arg(0) & 1 ? 5 : 2) + ", " +
+               to_string(arg(1) * 100) + " ms";
+    case 2:
+        return "power off";
+    case 3:
+        return "buzzer";
+    case 7:
+        return "status send " + to_string(arg(0));
+    case 8:
+        return "clear buffers";
+    default:
+        return "real-time request " + to_string(c.Fn);
+    }
+}
+std::string Words(const Cmd::BitImage& c) {
+    const int perColumn = c.RowsPerColumn() / 8;
+    return "bit image " + to_string(c.Data.size() / perColumn) + "x" + to_string(c.RowsPerColumn());
+}
+std::string Words(const Cmd::NvImage& c) {
+    return "stored image " + to_string(c.N) + " (none kept)";
+}
+std::string Words(const Cmd::QrSizeRequest&) {
+    return "QR size request";
+}
+std::string Words(const Cmd::DrawerSettings& c) {
+    return "drawer setting on " + to_string(c.On * 10) + " ms, delay " + to_string(c.Off * 10) +
+           " ms";
+}
+std::string Words(const Cmd::Cancel&) {
+    return "cancel";
+}
+std::string Words(const Cmd::StarCodePage& c) {
+    return "code page " + to_string(c.N);
+}
+std::string Words(const Cmd::StarBarcode& c) {
+    const std::optional<TSymbology> kind = StarSymbology(c.Kind);
+    return BarcodeMarker(Cmd::Barcode{kind ? *kind : syCode39, c.Data}, kind ? nullptr : "?");
 }
 
 } // namespace

@@ -1,131 +1,99 @@
 #include "Receipt/Paper.h"
 
+#include "Commands/CodeTables.h"
+#include "Print/CharacterSets.h"
 #include "Receipt/Describe.h"
 #include "Rtl/Strings.h"
 
 #include <algorithm>
 
-TFontCell FontCell(TPrintFont font) {
-    return font == pfB ? TFontCell{9, 17} : TFontCell{12, 24};
+namespace {
+
+// Tab stops at every eighth character of font A when none are set.
+std::vector<int> DefaultTabs() {
+    std::vector<int> stops;
+    for (int i = 1; i <= 32; ++i)
+        stops.push_back(i * 8 * FontCell(pfA).Width);
+    return stops;
 }
 
-// What each command does to the paper. Commands that only set something show as a marker, as
-// do those the paper does not draw yet.
-struct TPaperApply {
-    TPaper& P;
-
-    void operator()(const Cmd::Text& c) const { P.AddText(P.Glyphs(c.Bytes)); }
-    void operator()(const Cmd::Raw& c) const { P.Note("unknown " + FormatHex(c.Bytes)); }
-    void operator()(const Cmd::Incomplete& c) const { P.Note("incomplete " + FormatHex(c.Bytes)); }
-    void operator()(const Cmd::LineFeed&) const { P.PrintLine(); }
-    void operator()(const Cmd::FormFeed&) const {
-        P.PrintPending();
-        P.Put({TItemKind::PageEnd, P.FTop, 0, "page end", {}});
+std::vector<TGlyph> AsciiGlyphs(std::string_view bytes) {
+    std::vector<TGlyph> glyphs;
+    glyphs.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        glyphs.push_back(TGlyph{b, 1, b < 0x7F});
     }
-    void operator()(const Cmd::CarriageReturn&) const {}
-    void operator()(const Cmd::FeedLines& c) const { P.Feed(c.N, Describe(c)); }
-    void operator()(const Cmd::FeedDots& c) const {
-        P.Note(Describe(c));
-        P.FTop += c.N;
-    }
-    void operator()(const Cmd::Init&) const { P.Init(); }
-    void operator()(const Cmd::Cut& c) const { P.Cut(c.Partial, Describe(c)); }
-    void operator()(const Cmd::CutN& c) const { P.Cut(false, Describe(c)); }
-
-    void operator()(const Cmd::CharSpacing& c) const { Set(c, P.FStyle.RightSpacing, c.N); }
-    void operator()(const Cmd::Font& c) const { Set(c, P.FStyle.Font, Font(c.Index() == 1)); }
-    void operator()(const Cmd::PrintMode& c) const {
-        TTextStyle& s = P.FStyle;
-        s.Font = Font(c.N & 0x01);
-        s.Emphasis = c.N & 0x08;
-        s.Height = (c.N & 0x10) ? 2 : 1;
-        s.Width = (c.N & 0x20) ? 2 : 1;
-        s.Underline = (c.N & 0x80) ? 1 : 0;
-        P.Note(Describe(c));
-    }
-    void operator()(const Cmd::Underline& c) const {
-        Set(c, P.FStyle.Underline, c.Dots() == 2 ? 2 : c.Dots() & 1);
-    }
-    void operator()(const Cmd::Emphasis& c) const { Set(c, P.FStyle.Emphasis, c.On()); }
-    void operator()(const Cmd::DoubleStrike& c) const { Set(c, P.FStyle.DoubleStrike, c.On()); }
-    void operator()(const Cmd::Reverse& c) const { Set(c, P.FStyle.Reverse, c.On()); }
-    void operator()(const Cmd::CharSize& c) const {
-        P.FStyle.Width = static_cast<std::uint8_t>(std::min(c.Width(), 8));
-        Set(c, P.FStyle.Height, c.Height());
-    }
-    void operator()(const Cmd::Align& c) const { Set(c, P.FAlign, c.Where); }
-    void operator()(const Cmd::LineSpacing& c) const {
-        Set(c, P.FLineSpacing, c.Dots ? int{*c.Dots} : TPaper::DefaultLineSpacing);
-    }
-    void operator()(const Cmd::CodeTable& c) const { Set(c, P.FCodeTable, c.N); }
-    void operator()(const Cmd::ChineseMode& c) const { Set(c, P.FChinese, c.On); }
-
-    void operator()(const Cmd::BarcodeHeight& c) const { Set(c, P.FBarcode.Height, c.N); }
-    void operator()(const Cmd::BarcodeWidth& c) const { Set(c, P.FBarcode.ModuleWidth, c.N); }
-    void operator()(const Cmd::BarcodeText& c) const {
-        Set(c, P.FBarcode.TextPosition, c.Position());
-    }
-    void operator()(const Cmd::Barcode& c) const {
-        TBarcodeData data = P.FBarcode;
-        data.Kind = c.Kind;
-        data.Data = c.Data;
-        const int height = data.Height;
-        P.Put({TItemKind::Barcode, P.FTop, height, Describe(c), std::move(data)});
-        P.FTop += height;
-    }
-    void operator()(const Cmd::RasterImage& c) const {
-        TImageData image{c.WidthBytes * 8, c.Height, c.Data, (c.Mode & 1) ? 2 : 1,
-                         (c.Mode & 2) ? 2 : 1};
-        const int height = image.Height * image.ScaleY;
-        P.Put({TItemKind::Image, P.FTop, height, Describe(c), std::move(image)});
-        P.FTop += height;
-    }
-    void operator()(const Cmd::QrModel& c) const { Set(c, P.FQr.Model, c.N); }
-    void operator()(const Cmd::QrModuleSize& c) const { Set(c, P.FQr.ModuleSize, c.N); }
-    void operator()(const Cmd::QrErrorLevel& c) const { Set(c, P.FQr.ErrorLevel, c.N); }
-    void operator()(const Cmd::QrStore& c) const { Set(c, P.FQr.Data, c.Data); }
-    // Its size is known once the symbol is encoded; the view that draws it says.
-    void operator()(const Cmd::QrPrint& c) const {
-        P.Put({TItemKind::QrCode, P.FTop, 0, Describe(c), P.FQr});
-    }
-
-    // Everything else shows as its marker.
-    template <class T> void operator()(const T& c) const { P.Note(Describe(c)); }
-
-    template <class T, class Field, class Value>
-    void Set(const T& command, Field& field, const Value& value) const {
-        field = static_cast<Field>(value);
-        P.Note(Describe(command));
-    }
-    static TPrintFont Font(bool b) { return b ? pfB : pfA; }
-};
-
-TPaper::TPaper(const TCodePage& codePage, int widthDots) : FCodePage(codePage), FWidth(widthDots) {}
-
-void TPaper::Apply(const TCommand& command) {
-    std::visit(TPaperApply{*this}, command);
+    return glyphs;
 }
+
+} // namespace
+
+TPaper::TPaper(const TCodePage& codePage, int widthDots, bool chinese)
+    : FCodePage(codePage), FWidth(widthDots), FChinesePowerOn(chinese), FPrintWidth(widthDots),
+      FTabStops(DefaultTabs()), FChinese(chinese), FTablePage(CodeTablePage(0)) {}
+
+TPaper::~TPaper() = default;
 
 std::vector<TGlyph> TPaper::Glyphs(std::string_view bytes) const {
-    return DecodeGlyphs(FCodePage, bytes);
-}
-
-void TPaper::AddText(std::vector<TGlyph> glyphs) {
-    if (glyphs.empty())
-        return;
-    if (FRuns.empty() || !(FRuns.back().Style == FStyle)) {
-        FRuns.push_back({FStyle, std::move(glyphs)});
-        return;
+    std::vector<TGlyph> glyphs;
+    if (FChinese) {
+        glyphs = DecodeGlyphs(FCodePage, bytes);
+    } else if (FTablePage) {
+        auto& page = FTables[*FTablePage];
+        if (!page) {
+            try {
+                page = std::make_unique<TCodePage>(*FTablePage);
+            } catch (const std::exception&) {
+                FTables.erase(*FTablePage);
+                return AsciiGlyphs(bytes);
+            }
+        }
+        glyphs = DecodeGlyphs(*page, bytes);
+    } else {
+        glyphs = AsciiGlyphs(bytes);
     }
-    std::vector<TGlyph>& run = FRuns.back().Glyphs;
-    run.insert(run.end(), glyphs.begin(), glyphs.end());
+    if (FInternational)
+        for (TGlyph& g : glyphs)
+            if (g.Valid && g.Code < 0x80)
+                g.Code = InternationalChar(FInternational, static_cast<unsigned char>(g.Code));
+    return glyphs;
 }
 
-std::string TPaper::BufferText() const {
-    std::string text;
-    for (const TTextRun& run : FRuns)
-        text += GlyphText(run.Glyphs);
-    return text;
+void TPaper::StartLine() {
+    FLine.Begin(AreaLeft(), AreaWidth(), FUpsideDown);
+}
+
+int TPaper::AreaLeft() const {
+    return std::clamp(FLeftMargin, 0, FWidth - FontCell(pfA).Width);
+}
+
+int TPaper::AreaWidth() const {
+    return std::max(1, std::min(FPrintWidth, FWidth - AreaLeft()));
+}
+
+int TPaper::AlignedX(int width) const {
+    const int room = std::max(0, AreaWidth() - width);
+    return AreaLeft() + (FAlign == paCenter ? room / 2 : FAlign == paRight ? room : 0);
+}
+
+void TPaper::AddText(const std::vector<TGlyph>& glyphs) {
+    if (FDisabled)
+        return;
+    // One style for all of them: the boxes of the two kinds of character are found once.
+    const TGlyphBox ank = GlyphBox(FStyle, TGlyph{'A', 1, true});
+    const TGlyphBox kanji = GlyphBox(FStyle, TGlyph{0x4E00, 2, true});
+    const TGlyph* next = glyphs.data();
+    const TGlyph* const end = next + glyphs.size();
+    while (next != end) {
+        if (!FLine.Started())
+            StartLine();
+        next = FLine.Put(FStyle, next, end, ank, kanji);
+        if (next != end) {
+            PrintLine();
+            StartLine();
+        }
+    }
 }
 
 void TPaper::Put(TPaperItem item) {
@@ -137,29 +105,32 @@ void TPaper::Note(std::string marker) {
     Put({TItemKind::Note, FTop, 0, std::move(marker), {}});
 }
 
-void TPaper::PrintLine() {
-    TPrintedLine line;
-    line.Align = FAlign;
-    int height = 0;
-    for (const TTextRun& run : FRuns) {
-        const TFontCell cell = FontCell(run.Style.Font);
-        height = std::max(height, cell.Height * run.Style.Height);
-        for (const TGlyph& g : run.Glyphs) {
-            line.Columns += g.Columns;
-            line.Width += (g.Columns * cell.Width + run.Style.RightSpacing) * run.Style.Width;
-        }
-    }
-    line.Runs = std::move(FRuns);
-    FRuns.clear();
-    // A line feeds at least its tallest character.
-    height = std::max(height, FLineSpacing);
+void TPaper::NoteBytes(const char* what, std::string_view bytes) {
+    Note(what + FormatHex(bytes));
+}
+
+void TPaper::NoteOf(const TCommand& command, const char* more) {
+    // Markers are words for the observers; without any, none is made.
+    if (!FObservers.empty())
+        Note(Describe(command) + more);
+}
+
+// Prints the line buffer and feeds the line spacing (at least its tallest character), or the
+// dots given.
+void TPaper::PrintLine(std::optional<int> feed) {
+    if (!FLine.Started())
+        StartLine();
+    TPrintedLine line = FLine.Take(FAlign);
+    const int height = feed ? *feed : std::max(line.Ascent, FLineSpacing);
     Put({TItemKind::Line, FTop, height, {}, std::move(line)});
     FTop += height;
 }
 
 void TPaper::PrintPending() {
-    if (!FRuns.empty())
+    if (!FLine.Empty())
         PrintLine();
+    else
+        FLine.Clear();
 }
 
 void TPaper::Feed(int lines, std::string marker) {
@@ -169,29 +140,68 @@ void TPaper::Feed(int lines, std::string marker) {
     FTop += height;
 }
 
-void TPaper::Cut(bool partial, std::string marker) {
+void TPaper::Cut(bool partial, std::optional<int> feedDots, std::string marker) {
     PrintPending();
+    if (feedDots)
+        FTop += *feedDots;
     Put({TItemKind::Cut, FTop, 0, std::move(marker), TCutMark{partial}});
+}
+
+void TPaper::Tab() {
+    if (!FLine.Started())
+        StartLine();
+    for (const int stop : FTabStops)
+        if (stop > FLine.X()) {
+            // A stop past the print area leaves no room: the next character begins a line.
+            FLine.MoveTo(std::min(stop, FLine.AreaWidth()));
+            return;
+        }
+}
+
+// ESC D: columns of the character width now (right-side spacing and double width included),
+// ascending; one that is not ends the list.
+void TPaper::SetTabStops(const std::string& columns) {
+    const int width = (FontCell(FStyle.Font).Width + FStyle.RightSpacing) * FStyle.Width;
+    FTabStops.clear();
+    int last = 0;
+    for (const char c : columns) {
+        const int n = static_cast<unsigned char>(c);
+        if (n <= last)
+            break;
+        FTabStops.push_back(n * width);
+        last = n;
+    }
+}
+
+void TPaper::SetTable(std::optional<std::string_view> page) {
+    FTablePage = page ? std::optional<std::string>(std::string(*page)) : std::nullopt;
 }
 
 // ESC @: the buffer is discarded (and said so) and the settings return to their defaults.
 void TPaper::Init() {
     const std::string discarded = BufferText();
-    FRuns.clear();
+    FLine.Clear();
     FStyle = {};
     FAlign = paLeft;
     FLineSpacing = DefaultLineSpacing;
+    FLeftMargin = 0;
+    FPrintWidth = FWidth;
+    FTabStops = DefaultTabs();
+    FUpsideDown = false;
+    FInternational = 0;
     FBarcode = {};
     FQr = {};
     FCodeTable = 0;
-    FChinese = true;
+    SetTable(CodeTablePage(0));
+    FChinese = FChinesePowerOn;
+    FGraphics.reset();
     Note(discarded.empty() ? "init" : "init, discarded \"" + discarded + "\"");
 }
 
 void TPaper::Finish() {
-    if (!FRuns.empty()) {
+    if (!FLine.Empty()) {
         Note("unprinted \"" + BufferText() + "\"");
-        FRuns.clear();
+        FLine.Clear();
     }
     Note("end");
 }

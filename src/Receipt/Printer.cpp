@@ -15,7 +15,7 @@ void TPrinter::Execute(const TCommand& command, std::uint64_t offset, std::strin
         std::vector<TGlyph> glyphs = FPaper.Glyphs(text->Bytes);
         if (FTrace)
             FTrace(TraceLine(offset, bytes, "text \"" + GlyphText(glyphs) + "\""));
-        FPaper.AddText(std::move(glyphs));
+        FPaper.AddText(glyphs);
         return;
     }
     if (FTrace)
@@ -36,6 +36,8 @@ void TPrinter::Answer(const TCommand& command) {
         if (const std::optional<std::string> block =
                 IdentityAnswer(identity->N, FPaper.CodePage().Name()))
             Reply(*block);
+    } else if (std::holds_alternative<Cmd::QrSizeRequest>(command)) {
+        Reply(QrSizeAnswer(FPaper.QrSize()));
     } else if (const auto* automatic = std::get_if<Cmd::AutoStatus>(&command)) {
         FAutoStatus = automatic->N != 0;
         SendAutoStatus(true);

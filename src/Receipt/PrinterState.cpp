@@ -53,3 +53,12 @@ std::optional<std::string> IdentityAnswer(int n, std::string_view codePage) {
     }
     return std::string(1, '\x5F') + text + std::string(1, '\0');
 }
+
+std::string QrSizeAnswer(std::optional<std::pair<int, int>> size) {
+    const auto [width, height] = size.value_or(std::pair(0, 0));
+    std::string answer{'\x37', '\x76'};
+    answer += std::to_string(width) + '\x1f' + std::to_string(height) + '\x1f';
+    answer.push_back(size ? '0' : '1');
+    answer.push_back('\0');
+    return answer;
+}

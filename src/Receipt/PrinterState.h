@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 enum class TPaperLevel : std::uint8_t { Ok, NearEnd, Out };
 
@@ -33,3 +34,7 @@ TStatusFacts FactsOf(const TPrinterState& state);
 // GS I n: n = 1, 2, 3 one byte (model, type, version); n = 0x41..0x45 a block 5F, text, NUL
 // (firmware, maker, model, serial number, fonts: the double-byte set and the code page).
 std::optional<std::string> IdentityAnswer(int n, std::string_view codePage);
+
+// GS ( k function 82: 37 76, the width and height in dots as decimal digits, each followed by
+// 1F, then '0' when the symbol prints ('1' and sizes 0 when it does not), then NUL.
+std::string QrSizeAnswer(std::optional<std::pair<int, int>> size);

@@ -4,30 +4,31 @@ int PaperColumns(int widthDots) {
     return widthDots / FontCell(pfA).Width;
 }
 
-int LeftColumns(const TPrintedLine& line, int columns) {
-    const int room = columns - line.Columns;
-    if (room <= 0)
-        return 0;
-    return line.Align == paCenter ? room / 2 : line.Align == paRight ? room : 0;
-}
-
 TTerminalView::TTerminalView(TWriter writer, int columns)
     : FWriter(std::move(writer)), FColumns(columns) {}
 
 std::string TTerminalView::LineText(const TPrintedLine& line, int columns) {
-    const int room = columns - line.Columns;
-    const int left = LeftColumns(line, columns);
-    std::string text(1, '|');
-    text.append(static_cast<std::size_t>(left), ' ');
-    for (const TTextRun& run : line.Runs)
-        for (const TGlyph& g : run.Glyphs)
-            AppendUtf8(text, g);
-    if (room >= 0) {
-        text.append(static_cast<std::size_t>(room - left), ' ');
-        text.push_back('|');
-        return text;
+    const int cell = FontCell(pfA).Width;
+    std::string text;
+    text.reserve(static_cast<std::size_t>(columns) * 2 + 2);
+    text.push_back('|');
+    int at = 0; // the column written up to
+    for (const TTextRun& run : line.Runs) {
+        // A run starts in the column its first dot is in, after what is written.
+        const int column = std::max(at, run.X / cell);
+        text.append(static_cast<std::size_t>(column - at), ' ');
+        at = column;
+        for (const TGlyph& g : run.Glyphs) {
+            if (g.Valid && g.Code < 0x80)
+                text.push_back(static_cast<char>(g.Code));
+            else
+                AppendUtf8(text, g);
+            at += g.Columns;
+        }
     }
-    text.append("| [too wide: ").append(std::to_string(line.Columns)).append(" columns]");
+    if (at < columns)
+        text.append(static_cast<std::size_t>(columns - at), ' ');
+    text.push_back('|');
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The paper as lines of text on a terminal: each printed line between bars on the roll's
-// columns (32 on 58 mm paper), and every other item as its marker in brackets.
+// columns (32 on 58 mm paper), its characters where they print (a column is 12 dots), and
+// every other item as its marker in brackets.
 #include "Receipt/Paper.h"
 
 #include <functional>
@@ -13,7 +14,7 @@ class TTerminalView : public TPaperObserver {
     TTerminalView(TWriter writer, int columns);
 
     void Printed(const TPaperItem& item) override;
-    // "|text      |", or "|text...| [too wide: 33 columns]" past the roll's edge.
+    // "|text      |"; a line of narrow characters may take more columns than the roll has.
     static std::string LineText(const TPrintedLine& line, int columns);
 
   private:
@@ -21,7 +22,5 @@ class TTerminalView : public TPaperObserver {
     int FColumns;
 };
 
-// The cells of blank before an aligned line (none when it does not fit).
-int LeftColumns(const TPrintedLine& line, int columns);
 // Columns of font A across a paper width.
 int PaperColumns(int widthDots);

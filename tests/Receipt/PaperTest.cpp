@@ -7,15 +7,17 @@
 
 namespace {
 
-struct TPaperRecord {
+// Every item the paper gives, markers included.
+struct TPaperRecord : TPaperObserver {
     TCodePage codePage{"CP950"};
     TPaper paper{codePage};
-    TPaperRoll roll;
     TPrinter printer{csEPSON, paper};
-    TPaperRecord() { paper.AddObserver(roll); }
+    std::vector<TPaperItem> items;
+    TPaperRecord() { paper.AddObserver(*this); }
+    void Printed(const TPaperItem& item) override { items.push_back(item); }
     std::vector<TPaperItem> Print(const std::string& bytes) {
         printer.Feed(bytes);
-        return {roll.Items().begin(), roll.Items().end()};
+        return items;
     }
 };
 

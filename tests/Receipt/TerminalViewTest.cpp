@@ -97,10 +97,10 @@ TEST(TerminalView, StartAndTp3688Commands) {
                                    {"[cut n=1]"}},
                                   {"\n\x0c", {Row(""), "[page end]"}},
                                   {"\x1b \x02", {"[right-side spacing 2]"}},
-                                  // EPSON's feed and cut mean nothing to this printer.
+                                  // ESC d is this printer's cut; GS V means nothing to it.
                                   {"\x1b"
                                    "d\x03",
-                                   {"[unknown 1B 64]", "[unknown 03]"}},
+                                   {"[cut partial]"}},
                                   {"\x1dV\x01", {"[unknown 1D 56]", "[unknown 01]"}},
                               });
     Expect(csTP3688, {
@@ -209,12 +209,14 @@ TEST(TerminalView, ByteByByteEqualsWhole) {
         }
     }
     const Lines epson = Print(stream, csEPSON, {0}, false, true);
-    EXPECT_EQ(epson[2], Row("------Kavrilon股份有限公司------", 32));
+    // One dot of right-side spacing makes the 32 columns 404 dots: the line wraps.
+    EXPECT_EQ(epson[2], Row("------Kavrilon股份有限公司----", 30));
+    EXPECT_EQ(epson[3], Row("--"));
     EXPECT_EQ(epson.back(), "[end]");
     EXPECT_EQ(epson[epson.size() - 2], "[incomplete 1B 64]");
 }
 
-TEST(TerminalView, FlagsLinesWiderThanTheRoll) {
+TEST(TerminalView, LinesWrapAtTheEdgeOfThePrintArea) {
     std::string sixteen, fifteen;
     for (int i = 0; i < 16; ++i)
         sixteen += "\xa4\x40"; // 一
@@ -223,15 +225,32 @@ TEST(TerminalView, FlagsLinesWiderThanTheRoll) {
     for (int i = 0; i < 16; ++i)
         onesText += "一";
     EXPECT_EQ(Print(std::string(32, 'x') + "\n"), (Lines{Row(std::string(32, 'x'))}));
-    EXPECT_EQ(Print(std::string(33, 'x') + "\n"),
-              (Lines{"|" + std::string(33, 'x') + "| [too wide: 33 columns]"}));
+    EXPECT_EQ(Print(std::string(33, 'x') + "\n"), (Lines{Row(std::string(32, 'x')), Row("x")}));
     EXPECT_EQ(Print(sixteen + "\n"), (Lines{Row(onesText, 32)}));
     // 15 Chinese characters and three letters: 33 columns although only 18 characters.
-    EXPECT_EQ(Print(fifteen + "abc\n"),
-              (Lines{"|" + onesText.substr(3) + "abc| [too wide: 33 columns]"}));
+    EXPECT_EQ(Print(fifteen + "abc\n"), (Lines{Row(onesText.substr(3) + "ab", 32), Row("c")}));
     // The invoice's date line is 34 bytes in Big5.
     EXPECT_EQ(Print("\xa4\xe9\xb4\xc1:2024/05/06 07:08:09 #12345678\n"),
-              (Lines{"|日期:2024/05/06 07:08:09 #12345678| [too wide: 34 columns]"}));
+              (Lines{Row("日期:2024/05/06 07:08:09 #123456", 32), Row("78")}));
+    // Font B has 42 columns; double width 16; a print width of 100 dots 8 of font A.
+    EXPECT_EQ(Print("\x1bM1" + std::string(43, 'b') + "\n"),
+              (Lines{"[font B]", "|" + std::string(42, 'b') + "|", Row("b")}));
+    EXPECT_EQ(Print("\x1d!\x10" + std::string(17, 'w') + "\n"),
+              (Lines{"[size 2x1]", Row(std::string(16, 'w')), Row("w")}));
+    EXPECT_EQ(Print(S("\x1dW\x64\x00") + std::string(9, 'n') + "\n"),
+              (Lines{"[print width 100]", Row(std::string(8, 'n')), Row("n")}));
+}
+
+TEST(TerminalView, TabsAndPositionsPlaceTheText) {
+    // Tab stops every 8 columns; ESC D sets them, ESC $ and ESC \ move to dots.
+    EXPECT_EQ(Print("a\tb\tc\n"), (Lines{Row("a       b       c")}));
+    EXPECT_EQ(Print(S("\x1b" "D\x04\x0a\x00") + "ab\tc\td\te\n"),
+              (Lines{"[tab stops 4 10]", Row("ab  c     de")}));
+    EXPECT_EQ(Print(S("\x1b$\x78\x00") + "x" + S("\x1b\\\x18\x00") + "y\n"),
+              (Lines{"[position 120]", "[relative position 24]", Row(std::string(10, ' ') + "x  y")}));
+    // A centred line takes its dots from the print area the margin leaves.
+    EXPECT_EQ(Print(S("\x1dL\x30\x00\x1b" "a\x01") + "ab\n"),
+              (Lines{"[left margin 48]", "[align center]", Row(std::string(17, ' ') + "ab")}));
 }
 
 TEST(TerminalView, TraceAndEndOfInput) {

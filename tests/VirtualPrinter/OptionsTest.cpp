@@ -21,10 +21,19 @@ TEST(VirtualPrinterOptions, ParseAndRefuse) {
     EXPECT_TRUE(o->follow && o->trace);
     EXPECT_EQ(o->png, "r.png");
     EXPECT_EQ(o->codePage, "UTF-8");
+    EXPECT_EQ(o->widthDots, 384);
+    EXPECT_TRUE(o->chinese);
+    o = parse({"--width", "80", "--chinese", "off"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->widthDots, 576);
+    EXPECT_FALSE(o->chinese);
     for (std::vector<const char*> bad : {std::vector<const char*>{"--mode", "IBM"},
                                          {"--input", "a", "--link", "b"},
                                          {"--follow"},
                                          {"--png"},
+                                         {"--width", "57"},
+                                         {"--chinese", "yes"},
+                                         {"--width"},
                                          {"--bogus"}}) {
         EXPECT_FALSE(parse(bad, error));
         EXPECT_FALSE(error.empty()) << bad[0];

@@ -44,8 +44,16 @@ TEST(VirtualPrinterProgram, FifoServesOneWriterAfterAnotherAndWritesThePicture) 
     EXPECT_EQ(printer.Line(), "|Hello 許" + std::string(24, ' ') + "|");
     EXPECT_EQ(printer.Stop(), 0);
     EXPECT_EQ(printer.Seen().back(), "[end]");
+    // The paper at one pixel a dot: 384 wide, two lines of 30 dots, the second one printed.
     const QImage roll(QString::fromStdString(dir.File("roll.png")));
-    EXPECT_EQ(roll.width(), 2 * 16 + 32 * 12);
+    EXPECT_EQ(roll.width(), 384);
+    ASSERT_EQ(roll.height(), 60);
+    int dark = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 384; ++x)
+            dark += qGray(roll.pixel(x, y)) < 128 ? (y < 30 ? 1000 : 1) : 0;
+    EXPECT_GT(dark, 100);
+    EXPECT_LT(dark, 1000);
 }
 
 TEST(VirtualPrinterProgram, RegularFileIsReadWholeAndTheProgramEnds) {

@@ -1,6 +1,8 @@
 #include "Service.h"
 
-#include "PaperView/RollImage.h"
+#include "Pictures.h"
+
+#include "PaperView/PaperImage.h"
 #include "Ports/NetAddress.h"
 #include "Receipt/Printer.h"
 #include "Receipt/TerminalView.h"
@@ -35,8 +37,11 @@ using Decoder = TPrinter;
 using Paper = TPaper;
 
 volatile sig_atomic_t stopFd = -1;
+// SIGINT and SIGTERM received, so that long work can see one came.
+volatile sig_atomic_t stops = 0;
 
 void OnStop(int) {
+    stops = stops + 1;
     if (stopFd >= 0) {
         const char c = 1;
         [[maybe_unused]] ssize_t r = write(stopFd, &c, 1);
@@ -362,10 +367,13 @@ void ServePty(const Options& o, Decoder& decoder, Paper& paper, const StopSignal
     }
 }
 
-// Reads what is there now; false at the end of the file.
+// Reads what is there now; false at the end of the file. A stop ends it early: a long file is
+// not read to its end first.
 bool Drain(int fd, Decoder& decoder) {
     char buf[4096];
     for (;;) {
+        if (stops)
+            return true;
         const ssize_t n = read(fd, buf, sizeof buf);
         if (n > 0) {
             decoder.Feed(buf, static_cast<std::size_t>(n));
@@ -571,17 +579,9 @@ void ServeNetwork(const Options& o, Decoder& decoder, const StopSignal& stop) {
     }
 }
 
-// --idle, --paper, --cover or --drawer with its value; false (and why) when it is wrong.
-bool TakeValue(const std::string& a, const std::string& v, Options& o, std::string& error) {
-    if (a == "--idle") {
-        const std::optional<int> ms = IdleMs(v);
-        if (!ms) {
-            error = "--idle takes a number of seconds above 0, at most 86400";
-            return false;
-        }
-        o.idleMs = *ms;
-        o.idleGiven = true;
-    } else if (a == "--paper") {
+// --paper, --cover, --drawer: the printer's state.
+bool TakeState(const std::string& a, const std::string& v, Options& o, std::string& error) {
+    if (a == "--paper") {
         const auto level = PaperLevelByName(v);
         if (!level) {
             error = "--paper takes ok, near-end or out";
@@ -595,6 +595,70 @@ bool TakeValue(const std::string& a, const std::string& v, Options& o, std::stri
         return false;
     }
     return true;
+}
+
+// --idle, --width, --chinese and the state with their value; false (and why) when it is wrong.
+bool TakeValue(const std::string& a, const std::string& v, Options& o, std::string& error) {
+    if (a == "--idle") {
+        const std::optional<int> ms = IdleMs(v);
+        if (!ms) {
+            error = "--idle takes a number of seconds above 0, at most 86400";
+            return false;
+        }
+        o.idleMs = *ms;
+        o.idleGiven = true;
+    } else if (a == "--width") {
+        if (v != "58" && v != "80") {
+            error = "--width takes 58 or 80 (mm)";
+            return false;
+        }
+        o.widthDots = v == "58" ? TPaper::Width58 : TPaper::Width80;
+    } else if (a == "--chinese") {
+        if (v != "on" && v != "off") {
+            error = "--chinese takes on or off";
+            return false;
+        }
+        o.chinese = v == "on";
+    } else {
+        return TakeState(a, v, o, error);
+    }
+    return true;
+}
+
+// The option's text field, for those that take any text; null for another option.
+std::string* TextField(const std::string& a, Options& o) {
+    if (a == "--mode")
+        return &o.mode;
+    if (a == "--codepage")
+        return &o.codePage;
+    if (a == "--input")
+        return &o.input;
+    if (a == "--link")
+        return &o.link;
+    if (a == "--listen")
+        return &o.listen;
+    if (a == "--png")
+        return &o.png;
+    return nullptr;
+}
+
+// An option without a value; false for another option.
+bool TakeFlag(const std::string& a, Options& o) {
+    bool* flag = a == "--offline"  ? &o.state.Offline
+                 : a == "--silent" ? &o.state.Silent
+                 : a == "--trace"  ? &o.trace
+                 : a == "--follow" ? &o.follow
+                                   : nullptr;
+    if (flag)
+        *flag = true;
+    return flag != nullptr;
+}
+
+bool TakesValue(const std::string& a) {
+    for (const char* name : {"--idle", "--paper", "--cover", "--drawer", "--width", "--chinese"})
+        if (a == name)
+            return true;
+    return false;
 }
 
 // The options that go together, and the mode and address that exist.
@@ -634,6 +698,7 @@ const char* Usage() {
            "                      --listen [HOST:]PORT [--idle SECONDS]] [--trace] [--png FILE]\n"
            "                     [--paper ok|near-end|out] [--cover open|closed]\n"
            "                     [--drawer open|closed] [--offline] [--silent]\n"
+           "                     [--width 58|80] [--chinese on|off]\n"
            "       vemix-printer --help | --version\n"
            "Without --input or --listen it listens on a new pseudo-terminal and prints its\n"
            "path first; --input - reads standard input until it ends; --listen takes TCP\n"
@@ -642,53 +707,41 @@ const char* Usage() {
            "that sends nothing for --idle seconds (10 by default). In EPSON mode it answers\n"
            "the status requests (DLE EOT, GS a, GS r, GS I) on the pseudo-terminal or the\n"
            "connection as a printer in the state the options give (paper, cover, drawer, off\n"
-           "line); --silent answers nothing. See vemix-printer(1).\n";
+           "line); --silent answers nothing. --width is the paper (58 mm: 384 dots and 32\n"
+           "columns, the default; 80 mm: 576 dots and 48 columns); --chinese off starts\n"
+           "the printer with Chinese mode off (FS & turns it on). --png writes the paper\n"
+           "at one pixel a dot; past 200000 dots it goes on in FILE-2, FILE-3, ...\n"
+           "See vemix-printer(1).\n";
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) {
-                error = a + " needs a value";
-                return false;
-            }
-            into = argv[++i];
-            return true;
-        };
-        if (a == "--mode" || a == "--codepage" || a == "--input" || a == "--link" || a == "--png" ||
-            a == "--listen") {
-            std::string& into = a == "--mode"       ? o.mode
-                                : a == "--codepage" ? o.codePage
-                                : a == "--input"    ? o.input
-                                : a == "--link"     ? o.link
-                                : a == "--listen"   ? o.listen
-                                                    : o.png;
-            if (!value(into))
-                return std::nullopt;
-        } else if (a == "--idle" || a == "--paper" || a == "--cover" || a == "--drawer") {
-            std::string v;
-            if (!value(v) || !TakeValue(a, v, o, error))
-                return std::nullopt;
-        } else if (a == "--offline") {
-            o.state.Offline = true;
-        } else if (a == "--silent") {
-            o.state.Silent = true;
-        } else if (a == "--trace") {
-            o.trace = true;
-        } else if (a == "--follow") {
-            o.follow = true;
-        } else if (a == "--version") {
+        if (a == "--version") {
             o.version = true;
             return o;
-        } else if (a == "--help" || a == "-h") {
+        }
+        if (a == "--help" || a == "-h") {
             error.clear();
             return std::nullopt;
-        } else {
+        }
+        if (TakeFlag(a, o))
+            continue;
+        std::string* text = TextField(a, o);
+        if (!text && !TakesValue(a)) {
             error = "unknown argument " + a;
             return std::nullopt;
         }
+        if (i + 1 >= argc) {
+            error = a + " needs a value";
+            return std::nullopt;
+        }
+        const std::string value = argv[++i];
+        if (text)
+            *text = value;
+        else if (!TakeValue(a, value, o, error))
+            return std::nullopt;
     }
     if (!CheckTogether(o, error))
         return std::nullopt;
@@ -699,10 +752,18 @@ int RunPrinter(const Options& o) {
     try {
         StopSignal stop;
         const TCodePage codePage(o.codePage.empty() ? AnsiCodePage() : o.codePage);
-        Paper paper(codePage);
+        Paper paper(codePage, o.widthDots, o.chinese);
         TTerminalView view(WriteLine, PaperColumns(paper.WidthDots()));
         paper.AddObserver(view);
+        // A stop while serving ends the serving, and the pictures are drawn after it; any
+        // other stop ends the drawing, and no picture is drawn after it.
+        int stopsAllowed = 0;
+        TRollPictures pictures(o.png, o.widthDots,
+                               [&stopsAllowed] { return stops != stopsAllowed; });
+        auto draw = [&](const TPaperSheet& sheet) { return pictures.Write(sheet); };
+        bool written = true;
         TPaperRoll roll;
+        roll.SetOnSheet([&](const TPaperSheet& sheet) { written = draw(sheet) && written; });
         if (!o.png.empty())
             paper.AddObserver(roll);
         Decoder decoder(*CommandSetByName(o.mode), paper);
@@ -721,9 +782,9 @@ int RunPrinter(const Options& o) {
             std::fprintf(stderr, "vemix-printer: %s\n", e.what());
             status = 1;
         }
+        stopsAllowed = stops;
         decoder.Finish();
-        if (!o.png.empty() &&
-            !SaveRoll(roll, QString::fromStdString(o.png), PaperColumns(paper.WidthDots())))
+        if (!o.png.empty() && !(draw(roll.Sheet()) && written))
             status = 1;
         return status;
     } catch (const std::exception& e) {

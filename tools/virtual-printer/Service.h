@@ -15,6 +15,8 @@ struct Options {
     int idleMs = 10000; // --idle: a connection that sends nothing this long is closed
     bool idleGiven = false;
     std::string png;
+    int widthDots = 384; // --width 58 or 80 (mm): 384 or 576 dots
+    bool chinese = true; // --chinese on|off: the printer comes up in Chinese mode
     bool trace = false;
     bool follow = false;
     bool version = false; // --version: print it and end
@@ -25,5 +27,6 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
 const char* Usage();
 
-// Runs until the input ends or SIGINT/SIGTERM; returns the exit status.
+// Runs until the input ends or SIGINT/SIGTERM; returns the exit status. A SIGINT or SIGTERM
+// while the picture is drawn ends it at once, without the picture.
 int RunPrinter(const Options& options);

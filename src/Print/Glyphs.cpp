@@ -1,4 +1,4 @@
-#include "Receipt/Glyphs.h"
+#include "Print/Glyphs.h"
 
 #include <algorithm>
 
