@@ -131,8 +131,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     };
     // A port cycle in progress: the timer-driven job waits for its end before it prints.
     struct TPortCycle {
-        explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
-        ~TPortCycle() { --F.FPortCycles; }
+        explicit TPortCycle(TForm1& form) : F(form) { F.FPorts->BeginCycle(); }
+        ~TPortCycle() { F.FPorts->EndCycle(); }
         TPortCycle(const TPortCycle&) = delete;
         TPortCycle& operator=(const TPortCycle&) = delete;
         TForm1& F;
@@ -175,5 +175,4 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     TJobSink* FSink = &FRouter;
     QShortcut* FEscape;
     int FJobDepth = 0;
-    int FPortCycles = 0;
 };
