@@ -19,6 +19,7 @@
 #include <vector>
 
 class QShortcut;
+class TConsoleWindow;
 
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
@@ -67,6 +68,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     // Asks the printer on the chosen port how it is and shows the answer with a connection
     // check.
     void Button_StatusClick();
+    // Opens "指令主控台", the command console, for the chosen port and mode.
+    void Button_ConsoleClick();
+    // The console, once it was opened.
+    TConsoleWindow* Console() const { return FConsole.get(); }
     // How long each status request waits for its answer, in ms.
     int StatusBoundMs = 500;
     // Reads a printer device's status register; tests give one they do not have.
@@ -109,6 +114,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void showEvent(QShowEvent* event) override;
 
   private:
+    friend class TConsoleWindow;
     // One action of the operator; the outermost starts a new job for the ports.
     struct TJob {
         explicit TJob(TForm1& form) : F(form) {
@@ -175,4 +181,6 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     TJobSink* FSink = &FRouter;
     QShortcut* FEscape;
     int FJobDepth = 0;
+    // Made after the ports and gone before them.
+    std::unique_ptr<TConsoleWindow> FConsole;
 };

@@ -92,6 +92,8 @@ void ExpectTheDrawnLayout(TForm1& f) {
         {f.Button5, f.Button6},
         {f.Button6, f.Button12},
         {f.RadioGroup_Port, f.NumEdit_delay},
+        {f.Button_Status, f.Button_Console},
+        {f.Button_Console, f.Button12},
         {f.Label1, f.RadioGroup_ESC_SP},
         {f.RadioGroup_ESC_SP, f.RadioGroup_Speed},
         {f.Button8, f.Button7},
