@@ -1,4 +1,4 @@
-# Installs the two programs with their menu entry, icon, metadata and manuals, and makes a
+# Installs the three programs with their menu entry, icon, metadata and manuals, and makes a
 # Debian package of them with cpack. Run from the top level, after the programs' targets.
 include(GNUInstallDirs)
 
@@ -8,7 +8,7 @@ set(VEMIX_PACKAGE_RELEASE 1)
 # A stand-in until the project names its maintainer.
 set(VEMIX_MAINTAINER "Vemix_Test maintainers <maintainers@example.org>")
 
-install(TARGETS vemix-test vemix-printer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vemix-test vemix-printer vemix-send RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 add_subdirectory(packaging)
 
 set(CPACK_GENERATOR DEB)
@@ -27,6 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMIX_HOMEPAGE})
 # Library dependencies come from dpkg-shlibdeps. The window names Big5 Ming faces, which this
 # font supplies; without it the Chinese captions fall back to whatever the system has.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcrypto is opened only when an e-invoice is made, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3 (>= 3.0)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[test utility for invoice and receipt printers
 One window for testing invoice and receipt printers at the counter: choose the
@@ -37,5 +39,7 @@ a sample invoice, or repeat invoices and cuts.
 
 The package also holds vemix-printer, a virtual receipt printer on a
 pseudo-terminal that shows what a printer would print, for trying the program
-without one.]=])
+without one, and vemix-send, which sends the window's test pages (rulers,
+styles, Chinese text, barcodes, QR codes, images, the e-invoice proof) from
+the command line.]=])
 include(CPack)

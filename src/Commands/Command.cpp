@@ -59,7 +59,8 @@ const char* CommandKindName(const TCommand& command) {
                                         "real-time status request",
                                         "automatic status back",
                                         "sensor status request",
-                                        "identity request"};
+                                        "identity request",
+                                        "self-test"};
     static_assert(std::size(names) == std::variant_size_v<TCommand>);
     return names[command.index()];
 }

@@ -273,9 +273,19 @@ struct Identity {
     std::uint8_t N = 1;
     bool operator==(const Identity&) const = default;
 };
+// GS ( A: the printer's own test print on the paper Paper (0..2 or '0'..'2'), of the kind Type
+// (1 hexadecimal dump, 2 printer status, 3 rolling pattern, or '1'..'3'); the printer resets
+// itself afterwards.
+struct SelfTest {
+    std::uint8_t Paper = 2;
+    std::uint8_t Type = 2;
+    bool operator==(const SelfTest&) const = default;
+};
 
 } // namespace Cmd
 
+// New kinds go at the end; the list is not reflowed, so each addition stays one line.
+// clang-format off
 using TCommand = std::variant<
     Cmd::Text, Cmd::Raw, Cmd::Incomplete, Cmd::LineFeed, Cmd::FormFeed, Cmd::CarriageReturn,
     Cmd::FeedLines, Cmd::FeedDots, Cmd::Init, Cmd::Cut, Cmd::CutN, Cmd::Drawer, Cmd::DrawerPulse,
@@ -285,7 +295,9 @@ using TCommand = std::variant<
     Cmd::LeftMargin, Cmd::PrintWidth, Cmd::VerticalPosition, Cmd::RelativeVertical,
     Cmd::BarcodeHeight, Cmd::BarcodeWidth, Cmd::BarcodeText, Cmd::Barcode, Cmd::RasterImage,
     Cmd::Graphics, Cmd::QrModel, Cmd::QrModuleSize, Cmd::QrErrorLevel, Cmd::QrStore, Cmd::QrPrint,
-    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity>;
+    Cmd::TwoDCode, Cmd::RealTimeStatus, Cmd::AutoStatus, Cmd::SensorStatus, Cmd::Identity,
+    Cmd::SelfTest>;
+// clang-format on
 
 // What kind of command it is, for messages: "text", "line feed", "cut", "QR code store", ...
 const char* CommandKindName(const TCommand& command);

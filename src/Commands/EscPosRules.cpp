@@ -305,6 +305,30 @@ std::vector<TRule> SymbolRules() {
     return r;
 }
 
+// GS ( A pL pH n m: the printer's test print; a body of other values is not one.
+TRule SelfTestRule() {
+    auto valid = [](int paper, int type) {
+        return Digit(paper) >= 0 && Digit(paper) <= 2 && Digit(type) >= 1 && Digit(type) <= 3;
+    };
+    return Rule<Cmd::SelfTest>(
+        {GS, '(', 'A'}, 2,
+        [valid](std::string_view a) -> std::optional<Cmd::SelfTest> {
+            if (a.size() != 4 || WordAt(a, 0) != 2 || !valid(ByteAt(a, 2), ByteAt(a, 3)))
+                return std::nullopt;
+            return Cmd::SelfTest{static_cast<std::uint8_t>(ByteAt(a, 2)),
+                                 static_cast<std::uint8_t>(ByteAt(a, 3))};
+        },
+        [valid](const Cmd::SelfTest& v, std::string& out, std::string& why) {
+            if (!valid(v.Paper, v.Type)) {
+                why = "the self-test takes paper 0 to 2 and test 1 to 3";
+                return false;
+            }
+            return PutBody(out, std::string{static_cast<char>(v.Paper), static_cast<char>(v.Type)},
+                           why);
+        },
+        Prefixed);
+}
+
 std::vector<TRule> StatusRules() {
     std::vector<TRule> r;
     r.push_back(Byte<Cmd::RealTimeStatus>({DLE, EOT}, [](int n) { return n >= 1 && n <= 4; }));
@@ -313,6 +337,7 @@ std::vector<TRule> StatusRules() {
         {GS, 'r'}, [](int n) { return n == 1 || n == 2 || n == '1' || n == '2'; }));
     r.push_back(Byte<Cmd::Identity>(
         {GS, 'I'}, [](int n) { return (n >= 1 && n <= 3) || (n >= 0x41 && n <= 0x45); }));
+    r.push_back(SelfTestRule());
     return r;
 }
 

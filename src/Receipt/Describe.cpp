@@ -208,6 +208,11 @@ std::string Words(const Cmd::SensorStatus& c) {
 std::string Words(const Cmd::Identity& c) {
     return "identity request " + to_string(c.N);
 }
+std::string Words(const Cmd::SelfTest& c) {
+    static const char* const kinds[] = {"hexadecimal dump", "printer status", "rolling pattern"};
+    const int type = c.Type >= '0' ? c.Type - '0' : c.Type;
+    return std::string("self-test ") + (type >= 1 && type <= 3 ? kinds[type - 1] : "?");
+}
 
 } // namespace
 

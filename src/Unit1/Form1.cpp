@@ -76,8 +76,8 @@ void TForm1::ApplyFonts() {
     big5.setPixelSize(15);
     for (QWidget* w : std::initializer_list<QWidget*>{
              Button1, Button2, Button3, Button5, Button6, Button12, Button8, Button_CUT, Button10,
-             Button_PortSettings, Button_Status, Button_Console, NumEdit_delay, NumEdit_Page,
-             NumEdit_LineFeed, NumEdit_cut})
+             Button_PortSettings, Button_Status, Button_TestPages, Button_Console, NumEdit_delay,
+             NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
         w->setFont(big5);
     QFont ming(QStringLiteral("細明體"));
     ming.setPixelSize(15);
@@ -106,6 +106,7 @@ void TForm1::SetTabOrder() {
         RadioGroup_Port,
         Button_PortSettings,
         Button_Status,
+        Button_TestPages,
         Button_Console,
         NumEdit_delay,
         NumEdit_Page,
@@ -182,6 +183,7 @@ void TForm1::WireEvents() {
     on(Button_CUT, &TForm1::Button_CUTClick);
     on(Button_PortSettings, &TForm1::Button_PortSettingsClick);
     on(Button_Status, &TForm1::Button_StatusClick);
+    on(Button_TestPages, &TForm1::Button_TestPagesClick);
     on(Button_Console, &TForm1::Button_ConsoleClick);
     // Radio groups run their handlers guarded themselves.
     RadioGroup_Command->SetOnClick([this] { RadioGroup_CommandClick(); });

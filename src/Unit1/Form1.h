@@ -68,6 +68,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     // Asks the printer on the chosen port how it is and shows the answer with a connection
     // check.
     void Button_StatusClick();
+    // Opens "測試頁": the test pages, previewed, then sent on the chosen port and command set.
+    void Button_TestPagesClick();
+    // A whole page in one port cycle, at the speed chosen now.
+    void SendTestPage(const std::string& bytes);
     // Opens "指令主控台", the command console, for the chosen port and mode.
     void Button_ConsoleClick();
     // The console, once it was opened.

@@ -106,7 +106,9 @@ Commands Samples() {
             AutoStatus{0xFF},
             SensorStatus{1},
             SensorStatus{'2'},
-            Identity{0x42}};
+            Identity{0x42},
+            SelfTest{2, 2},
+            SelfTest{'0', '3'}};
 }
 
 } // namespace
@@ -148,6 +150,7 @@ TEST(RoundTrip, ValuesNoPrinterTakesAreRefusedWithTheReason) {
         {Barcode{syCode39, std::string(256, '1')}, "barcode data of 256 bytes is more than 255"},
         {RealTimeStatus{7}, "the printer does not take 7 for real-time status request"},
         {TwoDCode{std::string("1Q0", 3)}, "that body is a QR code command"},
+        {SelfTest{2, 7}, "the self-test takes paper 0 to 2 and test 1 to 3"},
     };
     for (const auto& [command, reason] : refused) {
         const TEncoding encoded = Encode(csEPSON, command);

@@ -15,6 +15,7 @@ const QStringList TabOrder = {
     "RadioGroup_Port",
     "Button_PortSettings",
     "Button_Status",
+    "Button_TestPages",
     "Button_Console",
     "NumEdit_delay",
     "NumEdit_Page",
