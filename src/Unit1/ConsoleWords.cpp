@@ -266,13 +266,7 @@ std::vector<TReadyCommand> ReadyCommands(std::optional<TCommandSet> maybeSet) {
         [&](QString& why) { return WindowCommand(set, cwFeedLines, 3, why); });
     add(QStringLiteral("開錢箱"),
         [&](QString& why) { return WindowCommand(set, cwOpenDrawer, 0, why); });
-    add(QStringLiteral("自我測試"), [&](QString& why) {
-        // GS ( A: the printer prints its own test page.
-        if (set == csEPSON)
-            return QStringLiteral("GS ( A 2 0 0 2");
-        why = QStringLiteral("此模式沒有自我測試指令");
-        return QString();
-    });
+    add(QStringLiteral("自我測試"), [&](QString& why) { return Typed(set, Cmd::SelfTest{}, why); });
     add(QStringLiteral("中文模式開"),
         [&](QString& why) { return Typed(set, Cmd::ChineseMode{true}, why); });
     add(QStringLiteral("中文模式關"),

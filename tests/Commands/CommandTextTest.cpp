@@ -77,7 +77,7 @@ TEST(CommandText, FormattedBytesParseBackToThemInEverySet) {
         for (const TCommand& command : std::initializer_list<TCommand>{
                  Cmd::Init{}, Cmd::Cut{}, Cmd::FeedLines{3}, Cmd::Drawer{}, Cmd::RealTimeStatus{4},
                  Cmd::CharSize{0x11}, Cmd::PrintMode{0x30}, Cmd::Text{"say \"\\hi\" 0"},
-                 Cmd::QrStore{"12 ab"}, Cmd::Barcode{syCode39, "AB-12"}}) {
+                 Cmd::QrStore{"12 ab"}, Cmd::Barcode{syCode39, "AB-12"}, Cmd::SelfTest{}}) {
             const TEncoding encoding = Encode(set, command);
             if (encoding.Supported)
                 samples.push_back(encoding.Bytes);
