@@ -50,13 +50,16 @@ void TForm1::Button_ConsoleClick() {
 
 TConsoleWindow::TConsoleWindow(TForm1& form)
     : QWidget(&form, Qt::Window), FForm(form), FCodePage(AnsiCodePage()),
-      FHistory(TCommandHistory::Load(TPortSettings::DefaultFile())), FLink(form.Ports(), this) {
+      FHistory(TCommandHistory::Load(TPortSettings::DefaultFile())), FLink(form.Ports()) {
     setObjectName(QStringLiteral("ConsoleWindow"));
     setFont(Big5Font());
     Build();
     SetTabOrder();
     FLink.SetCancel(&FCancel);
-    FLink.LptBoundMs = form.LptTimeoutMs;
+    // A printer device's status lines are read as the status button reads them.
+    FLink.LptRead = [&form](const std::string& path, int& status) {
+        return form.LptStatusRead(path, status);
+    };
     FLink.OnWriting = [this](const TLineSent& sent) {
         if (FOutPort)
             Say(WritingLines(sent, *FOutPort, FOutgoing));
@@ -241,8 +244,10 @@ void TConsoleWindow::SendLine() {
         Say({QStringLiteral("× 無法判斷發票機 PORT ") + FForm.PortName()});
         return;
     }
-    // The speed chosen now, as for a button's command.
+    // The speed chosen now, as for a button's command, and the window's bound for a parallel
+    // device.
     FForm.ApplySpeed();
+    FLink.LptBoundMs = FForm.LptTimeoutMs;
     FHeldChoice = FForm.PortName();
     FOutPort = port;
     FOutgoing = bytes;
