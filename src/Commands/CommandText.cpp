@@ -1,8 +1,11 @@
 #include "Commands/CommandText.h"
 
 #include "Commands/ControlBytes.h"
+#include "Commands/Grammar.h"
 
+#include <QStringList>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -209,4 +212,86 @@ std::string CommandTextProblem(const TCommandText& parsed) {
         break;
     }
     return "column " + std::to_string(parsed.Position + 1) + ": " + what;
+}
+
+namespace {
+
+QString HexWord(unsigned char b) {
+    static const char digits[] = "0123456789ABCDEF";
+    return QString(QChar(digits[b >> 4])) + QChar(digits[b & 15]);
+}
+
+// A byte a word of its own reads back as: a printable character other than a digit (which
+// would be a number), a quote or a backslash.
+bool CharacterWord(unsigned char b) {
+    return b > 0x20 && b < 0x7F && !(b >= '0' && b <= '9') && b != '"' && b != '\\';
+}
+
+// A control byte by its name, unless the name reads as hex (FF is the byte FF).
+QString LeadWord(unsigned char b) {
+    const char* name = ControlName(b);
+    if (name &&
+        !std::all_of(name, name + std::strlen(name), [](char c) { return IsHex(QChar(c)); }))
+        return QString::fromLatin1(name);
+    return CharacterWord(b) ? QString(QChar(b)) : HexWord(b);
+}
+
+QString ArgumentWord(unsigned char b) {
+    if (b <= 9)
+        return QString::number(b);
+    return CharacterWord(b) ? QString(QChar(b)) : HexWord(b);
+}
+
+// The rule of the command that starts the bytes, when they hold all of it.
+const TRule* CommandAt(const TGrammar& grammar, std::string_view bytes, std::size_t& length) {
+    for (const TRule* rule : grammar.Starting(static_cast<unsigned char>(bytes[0]))) {
+        if (bytes.substr(0, rule->Prefix.size()) != rule->Prefix)
+            continue;
+        length = rule->LengthOf(bytes);
+        if (length <= bytes.size())
+            return rule;
+    }
+    return nullptr;
+}
+
+QString QuotedText(std::string_view text) {
+    QString out = QStringLiteral("\"");
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += QChar(c);
+    }
+    return out + '"';
+}
+
+} // namespace
+
+QString FormatCommandText(std::string_view bytes, TCommandSet set) {
+    const TGrammar& grammar = GrammarOf(set);
+    QStringList words;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x20 && b < 0x7F) {
+            std::size_t end = i;
+            while (end < bytes.size() && bytes[end] >= 0x20 && bytes[end] < 0x7F)
+                ++end;
+            words << QuotedText(bytes.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        std::size_t length = 0;
+        const TRule* rule = b < 0x20 ? CommandAt(grammar, bytes.substr(i), length) : nullptr;
+        if (!rule) {
+            words << LeadWord(b);
+            ++i;
+            continue;
+        }
+        for (std::size_t k = 0; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            words << (k < rule->Prefix.size() ? LeadWord(c) : ArgumentWord(c));
+        }
+        i += length;
+    }
+    return words.join(' ');
 }

@@ -8,6 +8,7 @@
 //   quoted text      "總計 100", in the printer's code page, escapes allowed
 // FF is the hex byte FF; a form feed is 0C. A text that does not parse gives no bytes at all,
 // only where and why.
+#include "Commands/CommandSet.h"
 #include "Rtl/CodePage.h"
 
 #include <QString>
@@ -36,3 +37,8 @@ TCommandText ParseCommandText(const QString& text, const TCodePage& codePage);
 
 // One line for a command line or a log, e.g. "at 3: zz is not hex, a control name or text".
 std::string CommandTextProblem(const TCommandText& parsed);
+
+// Bytes as a command text that parses back to the same bytes, each command read with the set's
+// rules: its first bytes by name or character ("ESC @", "GS V"), its other bytes as a digit
+// (0 to 9), a character or a hex pair, printable text quoted ("\"TOTAL 100\"").
+QString FormatCommandText(std::string_view bytes, TCommandSet set);

@@ -1,6 +1,7 @@
 #include "Commands/StatusFacts.h"
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -136,6 +137,27 @@ std::uint8_t PaperSensorByte(const TStatusFacts& facts) {
 
 std::uint8_t DrawerSensorByte(const TStatusFacts& facts) {
     return Write(DrawerBits, facts, 0);
+}
+
+std::span<const TStatusFact> FactsOfAutoStatus() {
+    static const auto facts = [] {
+        std::vector<TStatusFact> all;
+        for (std::span<const TBit> bits :
+             {std::span<const TBit>(AsbPrinterBits), std::span<const TBit>(ErrorBits),
+              std::span<const TBit>(AsbPaperBits)})
+            for (const TBit& bit : bits)
+                all.push_back(bit.Fact);
+        return all;
+    }();
+    return facts;
+}
+
+std::span<const TStatusFact> FactsOfSensor(bool paper) {
+    static const auto paperFacts = FactsIn(AsbPaperBits);
+    static const auto drawerFacts = FactsIn(DrawerBits);
+    if (paper)
+        return paperFacts;
+    return drawerFacts;
 }
 
 bool ReadPaperSensor(std::uint8_t answer, TStatusFacts& facts) {

@@ -56,12 +56,16 @@ bool CannotPrint(const TStatusFacts& facts);
 // GS a: the four bytes of the automatic status back.
 std::string AutoStatusBlock(const TStatusFacts& facts);
 bool ReadAutoStatus(std::string_view block, TStatusFacts& facts);
+// The facts the block carries, byte by byte, lowest bit first.
+std::span<const TStatusFact> FactsOfAutoStatus();
 
 // GS r 1 (paper sensor) and GS r 2 (drawer).
 std::uint8_t PaperSensorByte(const TStatusFacts& facts);
 std::uint8_t DrawerSensorByte(const TStatusFacts& facts);
 bool ReadPaperSensor(std::uint8_t answer, TStatusFacts& facts);
 bool ReadDrawerSensor(std::uint8_t answer, TStatusFacts& facts);
+// The facts the paper sensor's or the drawer's answer carries.
+std::span<const TStatusFact> FactsOfSensor(bool paper);
 
 // The status lines of a Linux printer device (LPGETSTATUS), read from the byte of the port's
 // status register: paper out and selected are active high, error and busy active low.

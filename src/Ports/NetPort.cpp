@@ -373,7 +373,12 @@ int TNetPort::WaitDelivered(int boundMs, std::size_t& pending) {
         } else if (Clock::now() - lastProgress >= std::chrono::milliseconds(boundMs)) {
             return ETIMEDOUT;
         }
-        if (Pause(1, Cancel()) == weCancelled)
+        // An answer brings the acknowledgement with it: wake on its bytes, unless bytes are
+        // already waiting unread; else look again a millisecond later.
+        short waiting = 0;
+        WaitForFd(FSocket, POLLIN, 0, nullptr, &waiting);
+        const TWaitEnd end = waiting ? Pause(1, Cancel()) : WaitForFd(FSocket, POLLIN, 1, Cancel());
+        if (end == weCancelled)
             return ECANCELED;
     }
 }

@@ -11,11 +11,14 @@ bool TPort::Open() {
     FWritten = 0;
     FTraceNote.clear();
     FStartMs = FEndMs = SteadyMs();
+    if (FHeld && IsOpen())
+        return true;
     return DoOpen();
 }
 
 bool TPort::Write(const std::string& bytes) {
-    return WriteCycle(bytes, false);
+    // A held connection stays open after the bytes went: the printer's answers come on it.
+    return WriteCycle(bytes, FHeld);
 }
 
 bool TPort::WriteRequest(const std::string& bytes) {
@@ -37,7 +40,16 @@ bool TPort::WriteCycle(const std::string& bytes, bool answerFollows) {
 
 void TPort::Close() {
     FEndMs = SteadyMs();
+    if (FHeld)
+        return;
     DoClose();
+}
+
+void TPort::SetHeld(bool held) {
+    if (held == FHeld)
+        return;
+    FHeld = held;
+    HeldChanged();
 }
 
 void TPort::Fail(int code, std::string text) {

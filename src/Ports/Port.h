@@ -1,5 +1,7 @@
 #pragma once
-// One printer port: every command string goes out in one open-write-close cycle.
+// One printer port: every command string goes out in one open-write-close cycle, unless the
+// port is held open between them (the console holds one so that answers coming at any time are
+// read).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,6 +66,12 @@ class TPort {
     // A new job: the port waits for its device again.
     virtual void NewJob() { FHurried = false; }
 
+    // Held open between command strings: Open and Close of a cycle leave it as it is (its holder
+    // opened it and closes it after letting go), a write keeps a network connection open for
+    // answers, and what the printer sends between reads waits for the next one.
+    bool Held() const { return FHeld; }
+    void SetHeld(bool held);
+
     // When (SteadyMs) a status request on this line went unanswered, -1 when none did: its
     // answer may still come, and then belongs to nobody.
     long long AnswerOwedSince() const { return FAnswerOwedSince; }
@@ -81,6 +89,8 @@ class TPort {
     void ClearFailure() { FFailure = {}; }
     // Words the trace adds to this cycle ("end not confirmed").
     void SetTraceNote(std::string note) { FTraceNote = std::move(note); }
+    // The port was just held or let go.
+    virtual void HeldChanged() {}
 
   private:
     bool WriteCycle(const std::string& bytes, bool answerFollows);
@@ -98,4 +108,5 @@ class TPort {
     long long FEndMs = 0;
     std::string FTraceNote;
     long long FAnswerOwedSince = -1;
+    bool FHeld = false;
 };

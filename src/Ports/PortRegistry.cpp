@@ -36,6 +36,8 @@ TPort* TPortRegistry::Find(const QString& name) {
 }
 
 void TPortRegistry::Apply(const TPortSettings& settings) {
+    // A held port may be bound to a device it no longer has.
+    LetGoHeld();
     FSettings = settings;
     for (const QString& name : TPortSettings::Names())
         if (name != QLatin1String("NET"))
@@ -50,4 +52,38 @@ void TPortRegistry::NewJob() {
     for (auto& port : FParallel)
         port->NewJob();
     FNet->NewJob();
+}
+
+void TPortRegistry::Hold(TPort& port, std::function<void()> letGo) {
+    if (FHeld && FHeld != &port)
+        LetGoHeld();
+    FHeld = &port;
+    FLetGo = std::move(letGo);
+    port.SetHeld(true);
+}
+
+void TPortRegistry::Unhold(TPort& port) {
+    if (FHeld != &port)
+        return;
+    FHeld = nullptr;
+    FLetGo = nullptr;
+    port.SetHeld(false);
+}
+
+void TPortRegistry::Claim(TPort& port) {
+    if (FHeld && FHeld != &port && FHeld->Kind() == pkSerial && port.Kind() == pkSerial)
+        LetGoHeld();
+}
+
+void TPortRegistry::LetGoHeld() {
+    if (!FHeld)
+        return;
+    TPort& port = *FHeld;
+    // The holder closes the port and says so; whatever it does, the port is let go.
+    const std::function<void()> letGo = std::move(FLetGo);
+    Unhold(port);
+    if (letGo)
+        letGo();
+    if (port.IsOpen())
+        port.Close();
 }

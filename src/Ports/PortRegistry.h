@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class TWaitCancel;
@@ -38,10 +39,31 @@ class TPortRegistry {
     // A new job begins: ports that timed out in the last one wait for their devices again.
     void NewJob();
 
+    // A command string's cycle runs on some port, the window's or the console's: a timer that
+    // would start another waits for its end, and the console reads nothing meanwhile.
+    void BeginCycle() { ++FCycles; }
+    void EndCycle() { --FCycles; }
+    bool CycleRunning() const { return FCycles > 0; }
+
+    // One port at a time may be held open between cycles (the console's); letGo closes it and
+    // tells its holder. Cycles on the held port use it as it is (TPort::Held).
+    void Hold(TPort& port, std::function<void()> letGo);
+    // The holder let go of it itself.
+    void Unhold(TPort& port);
+    TPort* Held() const { return FHeld; }
+    // Before a cycle on port: a held port that is another name for the same device lets go
+    // first (the serial ports share one driver), so that no device is ever opened twice.
+    void Claim(TPort& port);
+    // The held port lets go, whichever it is.
+    void LetGoHeld();
+
   private:
     std::array<std::unique_ptr<TSerialPort>, 4> FSerial;
     std::unique_ptr<TSerialPort> FDriverPort;
     std::array<std::unique_ptr<TParallelPort>, 3> FParallel;
     std::unique_ptr<TNetPort> FNet;
     TPortSettings FSettings;
+    int FCycles = 0;
+    TPort* FHeld = nullptr;
+    std::function<void()> FLetGo;
 };

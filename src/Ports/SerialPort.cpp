@@ -7,8 +7,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 
 namespace {
+
+// A wait for input is woken by the line itself, in steps this long: the driver's own poll timer
+// may take the bytes meanwhile, and they are then found at the next step.
+constexpr long long kWaitStepMs = 10;
+// What a held port keeps of bytes nobody read yet; a printer that floods loses the rest.
+constexpr std::size_t kHeldKept = 64 * 1024;
 
 // The driver's receive settings for one read: every byte handed on as it comes; put back after.
 class TReceiveHook {
@@ -82,17 +89,37 @@ bool TSerialPort::DoWrite(const std::string& bytes, int, std::size_t& written, b
 
 int TSerialPort::Await(long long deadline) {
     TReceiveHook hook(FDriver, FReceived);
+    bool wokenEmpty = false;
     for (;;) {
         FDriver.PollTimerProc();
         if (!FReceived.empty())
             return 0;
         if (FDriver.DeviceLost())
             return EIO;
-        if (SteadyMs() >= deadline)
+        const long long left = deadline - SteadyMs();
+        if (left <= 0)
             return 0;
-        if (Pause(1, Cancel()) == weCancelled)
+        // Woken without bytes (a hang-up the driver has not noticed yet stays reported): look
+        // again a moment later instead of at once.
+        if (wokenEmpty && Pause(1, Cancel()) == weCancelled)
             return ECANCELED;
+        const TWaitEnd end = WaitForFd(FDriver.Handle(), POLLIN,
+                                       static_cast<int>(std::min(left, kWaitStepMs)), Cancel());
+        if (end == weCancelled)
+            return ECANCELED;
+        wokenEmpty = end == weReady;
     }
+}
+
+void TSerialPort::HeldChanged() {
+    if (!Held()) {
+        FDriver.SetOnReceiveData(nullptr);
+        return;
+    }
+    FDriver.SetOnReceiveData([this](TSerialDriver*, const std::uint8_t* data, std::uint32_t size) {
+        const std::size_t room = kHeldKept - std::min(kHeldKept, FReceived.size());
+        FReceived.append(reinterpret_cast<const char*>(data), std::min<std::size_t>(room, size));
+    });
 }
 
 int TSerialPort::Read(std::string& into, std::size_t max, int timeoutMs) {

@@ -21,6 +21,8 @@ class TSerialPort : public TPort {
     int Read(std::string& into, std::size_t max, int timeoutMs) override;
 
   protected:
+    // While held, what the driver's poll takes between reads is kept for the next read.
+    void HeldChanged() override;
     bool DoOpen() override;
     bool DoWrite(const std::string& bytes, int boundMs, std::size_t& written,
                  bool answerFollows) override;
@@ -32,6 +34,7 @@ class TSerialPort : public TPort {
 
     TSerialDriver& FDriver;
     std::optional<TComPortNumber> FNumber;
-    // Received bytes beyond what a read took: one poll's worth at most.
+    // Received bytes beyond what a read took: one poll's worth at most, or while the port is
+    // held what came since the last read (at most HeldKept bytes).
     std::string FReceived;
 };

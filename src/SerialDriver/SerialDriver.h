@@ -102,6 +102,8 @@ class TSerialDriver : public QObject {
     bool Connect();
     void Disconnect();
     bool Connected() const { return FHandle >= 0; }
+    // The open port's descriptor (-1 while disconnected), to wait for input without polling.
+    int Handle() const { return FHandle; }
     // True once the open port's device went away (the other end closed, the adapter was
     // unplugged): nothing more is received or sent until the port is opened anew. Noticed at
     // the next poll, send or status read, and said once on standard error. False while

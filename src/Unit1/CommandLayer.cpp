@@ -13,10 +13,14 @@ void TForm1::ModeNotSupported(const QString& note) {
 
 // The speed group reaches the driver only through a dispatched command (or a status request).
 void TForm1::ApplySpeed() {
-    if (RadioGroup_Speed->ItemIndex() == 0)
-        SerialDriver1->SetComPortSpeed(br9600);
-    else if (RadioGroup_Speed->ItemIndex() == 1)
-        SerialDriver1->SetComPortSpeed(br19200);
+    const int index = RadioGroup_Speed->ItemIndex();
+    if (index != 0 && index != 1)
+        return;
+    // A port the console holds open is reprogrammed, dropping both queues, only for a new
+    // speed.
+    const TComPortBaudRate speed = index == 0 ? br9600 : br19200;
+    if (SerialDriver1->ComPortSpeed() != speed || !SerialDriver1->Connected())
+        SerialDriver1->SetComPortSpeed(speed);
 }
 
 const TCommandCode* TForm1::SupportedCode(TCommandWord word) {

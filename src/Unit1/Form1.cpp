@@ -4,6 +4,7 @@
 #include "Rtl/Application.h"
 #include "Rtl/Messages.h"
 #include "Rtl/Strings.h"
+#include "Unit1/ConsoleWindow.h"
 
 #include "Forms/AutoSize.h"
 #include "Forms/FormLoading.h"
@@ -62,6 +63,7 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    FConsole.reset();
     FormDestroy();
 }
 
@@ -74,8 +76,8 @@ void TForm1::ApplyFonts() {
     big5.setPixelSize(15);
     for (QWidget* w : std::initializer_list<QWidget*>{
              Button1, Button2, Button3, Button5, Button6, Button12, Button8, Button_CUT, Button10,
-             Button_PortSettings, Button_Status, Button_TestPages, NumEdit_delay, NumEdit_Page,
-             NumEdit_LineFeed, NumEdit_cut})
+             Button_PortSettings, Button_Status, Button_TestPages, Button_Console, NumEdit_delay,
+             NumEdit_Page, NumEdit_LineFeed, NumEdit_cut})
         w->setFont(big5);
     QFont ming(QStringLiteral("細明體"));
     ming.setPixelSize(15);
@@ -105,6 +107,7 @@ void TForm1::SetTabOrder() {
         Button_PortSettings,
         Button_Status,
         Button_TestPages,
+        Button_Console,
         NumEdit_delay,
         NumEdit_Page,
         Button1,
@@ -181,6 +184,7 @@ void TForm1::WireEvents() {
     on(Button_PortSettings, &TForm1::Button_PortSettingsClick);
     on(Button_Status, &TForm1::Button_StatusClick);
     on(Button_TestPages, &TForm1::Button_TestPagesClick);
+    on(Button_Console, &TForm1::Button_ConsoleClick);
     // Radio groups run their handlers guarded themselves.
     RadioGroup_Command->SetOnClick([this] { RadioGroup_CommandClick(); });
     RadioGroup_Port->SetOnClick([this] { RadioGroup_PortClick(); });
@@ -197,6 +201,8 @@ void TForm1::FormShow() {
     FPortName = Short(RadioGroup_Port->SelectedText());
     setWindowTitle(QStringLiteral("列印測試 (") + FCommandMode + QStringLiteral("指令)"));
     setWindowTitle(windowTitle() + QStringLiteral(" --> ") + FPortName);
+    if (FConsole)
+        FConsole->ChoiceChanged();
 }
 
 void TForm1::FormDestroy() {
@@ -213,6 +219,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     FWaitCancel.Cancel();
     FPauseCancel.Cancel();
     Timer1->SetEnabled(false);
+    if (FConsole)
+        FConsole->close();
     QWidget::closeEvent(event);
 }
 

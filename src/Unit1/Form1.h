@@ -19,6 +19,7 @@
 #include <vector>
 
 class QShortcut;
+class TConsoleWindow;
 
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
@@ -71,6 +72,10 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void Button_TestPagesClick();
     // A whole page in one port cycle, at the speed chosen now.
     void SendTestPage(const std::string& bytes);
+    // Opens "指令主控台", the command console, for the chosen port and mode.
+    void Button_ConsoleClick();
+    // The console, once it was opened.
+    TConsoleWindow* Console() const { return FConsole.get(); }
     // How long each status request waits for its answer, in ms.
     int StatusBoundMs = 500;
     // Reads a printer device's status register; tests give one they do not have.
@@ -113,6 +118,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     void showEvent(QShowEvent* event) override;
 
   private:
+    friend class TConsoleWindow;
     // One action of the operator; the outermost starts a new job for the ports.
     struct TJob {
         explicit TJob(TForm1& form) : F(form) {
@@ -135,8 +141,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     };
     // A port cycle in progress: the timer-driven job waits for its end before it prints.
     struct TPortCycle {
-        explicit TPortCycle(TForm1& form) : F(form) { ++F.FPortCycles; }
-        ~TPortCycle() { --F.FPortCycles; }
+        explicit TPortCycle(TForm1& form) : F(form) { F.FPorts->BeginCycle(); }
+        ~TPortCycle() { F.FPorts->EndCycle(); }
         TPortCycle(const TPortCycle&) = delete;
         TPortCycle& operator=(const TPortCycle&) = delete;
         TForm1& F;
@@ -179,5 +185,6 @@ class TForm1 : public QWidget, public Ui::TForm1 {
     TJobSink* FSink = &FRouter;
     QShortcut* FEscape;
     int FJobDepth = 0;
-    int FPortCycles = 0;
+    // Made after the ports and gone before them.
+    std::unique_ptr<TConsoleWindow> FConsole;
 };

@@ -96,6 +96,8 @@ void TForm1::SendToCom(const std::string& data) {
         NameOutsideList(QStringLiteral("無法判斷發票機 COM PORT "), FPortName);
         port = &FPorts->DriverPort();
     }
+    // The console may hold another serial port open on the same driver.
+    FPorts->Claim(*port);
 
     // Each step is tried whatever the one before it did.
     bool opened = false;
@@ -168,6 +170,8 @@ void TForm1::SendToNet(const std::string& data) {
 }
 
 void TForm1::Button_PortSettingsClick() {
+    // The dialog's test opens the devices itself.
+    FPorts->LetGoHeld();
     TPortSettingsDialog dialog(*FPorts, this);
     dialog.exec();
 }

@@ -169,7 +169,7 @@ void TForm1::Button11Click() {
 void TForm1::Timer1Timer() {
     // A port wait lets timers run; an invoice must not start inside another line's cycle.
     // The timer stays on and comes back one interval later.
-    if (FPortCycles > 0)
+    if (FPorts->CycleRunning())
         return;
     TJob job(*this);
     Timer1->SetEnabled(false);

@@ -27,6 +27,7 @@ void TForm1::Button_StatusClick() {
     }
     // The speed chosen now, as for a command.
     ApplySpeed();
+    FPorts->Claim(*port);
     TStatusReport report;
     {
         TPortCycle cycle(*this);

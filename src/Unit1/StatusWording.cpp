@@ -101,6 +101,13 @@ QStringList StatusAnswerLines(const TStatusAnswer& answer) {
     return lines;
 }
 
+QStringList FactLines(const TStatusFacts& facts, std::span<const TStatusFact> which) {
+    QStringList lines;
+    for (const TStatusFact fact : which)
+        lines << FactLine(fact, facts);
+    return lines;
+}
+
 QStringList DeviceStatusLines(int status) {
     const TDeviceLines lines = ReadDeviceLines(status);
     return {QStringLiteral("缺紙：") + YesNo(lines.PaperOut),

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <span>
 
 // "印表機", "離線原因", "錯誤原因", "紙捲感應器".
 QString StatusRequestName(TStatusRequest request);
@@ -18,6 +19,8 @@ QStringList DeviceStatusLines(int status);
 QString KeptBytesText(const std::string& kept, std::size_t dropped);
 // "1B 40 0A".
 QString HexText(const std::string& bytes);
+// The facts named, one line each ("上蓋：開啟"), in the order given.
+QStringList FactLines(const TStatusFacts& facts, std::span<const TStatusFact> which);
 
 // The status box: the port, the connection check, the facts and the answers in hex.
 QStringList StatusReportLines(const TStatusReport& report);

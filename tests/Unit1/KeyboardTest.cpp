@@ -16,6 +16,7 @@ const QStringList TabOrder = {
     "Button_PortSettings",
     "Button_Status",
     "Button_TestPages",
+    "Button_Console",
     "NumEdit_delay",
     "NumEdit_Page",
     "Button1",

@@ -79,6 +79,7 @@ void ExpectTheDrawnLayout(TForm1& f) {
         {f.AALabel1, f.Button11},
         {f.Memo1, f.NumEdit_cut},
         {f.NumEdit_cut, f.Button10},
+        {f.Button_TestPages, f.Button_Console},
     };
     for (auto [a, b] : leftOf)
         EXPECT_TRUE(LeftOf(a, b)) << Name(a) << " left of " << Name(b);
@@ -94,6 +95,8 @@ void ExpectTheDrawnLayout(TForm1& f) {
         {f.RadioGroup_Port, f.NumEdit_delay},
         {f.Button_PortSettings, f.Button_TestPages},
         {f.Button_TestPages, f.NumEdit_Page},
+        {f.Button_Status, f.Button_Console},
+        {f.Button_Console, f.Button12},
         {f.Label1, f.RadioGroup_ESC_SP},
         {f.RadioGroup_ESC_SP, f.RadioGroup_Speed},
         {f.Button8, f.Button7},

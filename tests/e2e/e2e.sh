@@ -205,6 +205,36 @@ within_screen() {
     [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$sw" ] && [ $((Y + HEIGHT)) -le "$sh" ]
 }
 status_boxes() { grep -c '^vemix: status box: ' "$work/program.err" || true; }
+console_id() { xdotool search --onlyvisible --name '^指令主控台' 2>/dev/null | head -n1; }
+console_shown() { [ -n "$(console_id)" ]; }
+console_gone() { [ -z "$(console_id)" ]; }
+# console_says TEXT: the console's pane showed a line holding TEXT (fixed string) within 10 s.
+console_says() { wait_for 10 console_has "$1"; }
+console_has() { grep '^vemix: console: ' "$work/program.err" | grep -qF -- "$1"; }
+# open_console_by_keys: from the text line, Tab to 指令主控台… and Enter; keys then go to it.
+# The keys go as a keyboard sends them: after an Enter sent to the main window alone (xdotool
+# --window, an event without a time) the console loses its first Enter.
+open_console_by_keys() {
+    for _ in $(seq 6); do xdotool key Tab; sleep 0.1; done
+    xdotool key Return
+    wait_for 10 console_shown || fail "the console did not open"
+    # Beside the main window, whose buttons are clicked meanwhile.
+    xdotool windowmove "$(console_id)" 760 0
+    sleep 0.5
+    xdotool mousemove --window "$(console_id)" 5 5
+}
+# console_focus: the console takes the keys, as switching windows does.
+console_focus() {
+    xdotool mousemove --window "$(console_id)" 5 5
+    xdotool windowfocus --sync "$(console_id)"
+}
+# console_line TEXT: types a line into the console and sends it with Enter.
+console_line() {
+    console_focus
+    xdotool type --delay 20 -- "$1"
+    xdotool key Return
+    sleep 0.3
+}
 # ask_status: presses the status button and waits for its box; the box's text is in $status.
 ask_status() {
     local before
@@ -548,6 +578,60 @@ status-missing)
     expect_status '連接埠：COM1' '連線檢查：連接埠無法開啟'
     dismiss_box
     [ ! -e "$work/missing" ] || fail "the device was created"
+    ;;
+console-pty)
+    # The console by keyboard alone: a status answer decoded, text printed, the main window's
+    # buttons working beside it on the same port, Escape closing it.
+    "$bin/vemix-printer" --link "$work/com1" --paper near-end >"$work/com1.txt" 2>"$work/com1.err" &
+    pids+=($!)
+    wait_for 10 test -e "$work/com1" || fail "COM1 printer did not start"
+    start_program
+    click $EDIT1
+    open_console_by_keys
+    console_line 'DLE EOT 4'
+    console_says 'DLE EOT 4 紙捲感應器 — 紙捲將盡：是，紙捲用完：否' || fail "no decoded answer"
+    paper_has "$work/com1.txt" '[status request 4]' || fail "the request did not reach the printer"
+    console_line '"HELLO 123" LF'
+    paper_has "$work/com1.txt" '|HELLO 123                       |' || fail "the text was not printed"
+    # A line that does not parse sends nothing, and says why.
+    console_line '41 zz'
+    sleep 0.5
+    console_has '→ COM1  2 位元組' && fail "a line that does not parse was sent"
+    # The main window's button on the port the console holds.
+    click $BUTTON2
+    wait_for 10 rows_starting "$work/com1.txt" '                                |' 1 || fail "the button's line feed did not arrive"
+    console_has '已關閉' && fail "the console's port was closed for the button"
+    console_focus
+    xdotool key Escape
+    wait_for 10 console_gone || fail "Escape did not close the console"
+    # The history is kept for the next run.
+    grep -qF 'DLE EOT 4' "$work/config/vemix/vemix-test.ini" || fail "the history was not kept"
+    close_window
+    ;;
+console-net)
+    # A network printer that closes a connection idle for a second: the console keeps its
+    # connection, the buttons use it, the drop is said and the next line connects again.
+    "$bin/vemix-printer" --listen 0 --idle 1 >"$work/net.txt" 2>"$work/net.err" &
+    pids+=($!)
+    wait_for 10 grep -q . "$work/net.txt" || fail "network printer did not start"
+    net_addr=$(head -n1 "$work/net.txt")
+    start_program VEMIX_NET="$net_addr"
+    click $PORT_NET
+    click $EDIT1
+    open_console_by_keys
+    console_line 'DLE EOT 1 GS I 0x43'
+    console_says 'GS I 0x43 型號名稱 — VP-32 Virtual' || fail "no identity answer"
+    console_has 'DLE EOT 1 印表機 — 錢箱接腳 3：低電位，連線狀態：上線' || fail "no status answer"
+    t0=$(date +%s%N)
+    click $BUTTON2
+    wait_for 10 grep -q "NET ($net_addr) \[0A\]" "$work/program.err" || fail "the button's cycle did not run"
+    t1=$(date +%s%N)
+    [ $(( (t1 - t0) / 1000000 )) -lt 900 ] || fail "the button waited for a connection of its own"
+    console_says '! NET 印表機關閉了連線' || fail "the dropped connection was not said"
+    console_line '"AGAIN" LF'
+    paper_has "$work/net.txt" '|AGAIN' || fail "the next line did not connect again"
+    grep -q 'sent nothing for 1 s' "$work/net.err" || fail "the printer did not close the idle connection"
+    close_window
     ;;
 test-pages-pty|test-pages-net)
     # The printer draws what arrived when it stops; the preview must be that picture.

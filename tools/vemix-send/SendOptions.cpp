@@ -1,7 +1,10 @@
 #include "SendOptions.h"
 
+#include "Commands/CommandText.h"
 #include "Ports/PortSettings.h"
+#include "Rtl/Strings.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <charconv>
 #include <functional>
@@ -12,9 +15,22 @@ namespace {
 constexpr const char* Usage =
     "usage: vemix-send [--port COM1..COM4|LPT1|LPT2|NET] [--mode EPSON|START|TP-3688]\n"
     "                  [--speed 9600|19200] [--width 58|80] --page NAME [page options]\n"
-    "                  [--output FILE]\n"
+    "                  [--output FILE] [--answer MS]\n"
+    "       vemix-send [port, mode, speed] --hex TEXT|--text TEXT|--file FILE\n"
+    "                  [--output FILE] [--answer MS]\n"
+    "       vemix-send [port, mode, speed] --status\n"
     "Sends a test page to a printer as the window's 測試頁… does, the same bytes on the same\n"
-    "port mapping; defaults COM1, EPSON, 9600 baud, 58 mm paper.\n"
+    "port mapping; defaults COM1, EPSON, 9600 baud, 58 mm paper. Or sends any bytes as the\n"
+    "window's 指令主控台… does, or asks the printer how it is as 印表機狀態 does.\n"
+    "\n"
+    "  --hex TEXT               command text: hex (1B 40), names (ESC @, GS V 1, DLE EOT 1),\n"
+    "                           escapes (\\x1b@ \\n) and quoted text (\"總計 100\"), mixed\n"
+    "  --text TEXT              a line of text in the printer's code page, then a line feed\n"
+    "  --file FILE              the file's bytes as they are\n"
+    "  --status                 one line: online|offline paper-ok|paper-near-end|paper-out\n"
+    "                           cover-open|cover-closed drawer-open|drawer-closed [error]\n"
+    "  --answer MS              after sending, print every byte the printer sends for MS ms\n"
+    "                           (hex, one line per burst with its time); COM and NET only\n"
     "\n"
     "Pages: ruler, styles, chinese, codepage, barcodes, qr, image, einvoice, selftest.\n"
     "  --big5-lead HEX          chinese: lead byte of the Big5 table, 81 to FE (A4)\n"
@@ -36,7 +52,9 @@ constexpr const char* Usage =
     "  --output FILE            write the bytes to FILE instead of sending them\n"
     "  --help, --version\n"
     "\n"
-    "Exit status: 0 sent, 2 a usage error or bad input (nothing sent), 4 the port failed.\n"
+    "Exit status: 0 sent (--status: on line with paper), 1 --status: the printer answered but\n"
+    "cannot print, 2 a usage error or bad input (nothing sent), 3 --status: the printer did\n"
+    "not answer, 4 the port failed.\n"
     "Environment: VEMIX_COM1..VEMIX_COM4, VEMIX_LPT1, VEMIX_LPT2, VEMIX_NET=HOST[:PORT]\n"
     "override the devices kept in ~/.config/vemix/vemix-test.ini for one run;\n"
     "VEMIX_CODEPAGE is the printer's code page (CP950); VEMIX_TRACE=1 logs the port cycle.\n"
@@ -176,8 +194,53 @@ std::map<std::string, THandler> PageOptionHandlers() {
     };
 }
 
+// --hex: the console's command text, in the printer's code page; all of it or nothing.
+std::string HexText(const std::string& value, TSendRequest& r) {
+    const TCodePage page(AnsiCodePage());
+    const TCommandText parsed = ParseCommandText(Q(value), page);
+    if (!parsed.Ok)
+        return "--hex: " + CommandTextProblem(parsed);
+    r.Bytes = parsed.Bytes;
+    return {};
+}
+
+// --text: the line in the code page, a character it lacks refused rather than sent as "?".
+std::string LineText(const std::string& value, TSendRequest& r) {
+    const TCodePage page(AnsiCodePage());
+    const QString text = Q(value);
+    std::vector<qsizetype> unmapped;
+    const std::string bytes = page.Encode(text, &unmapped);
+    if (!unmapped.empty())
+        return "--text: " + text.mid(unmapped.front(), 1).toStdString() +
+               " is not in the printer's code page " + page.Name();
+    r.Bytes = bytes + "\n";
+    return {};
+}
+
+std::string FileBytes(const std::string& value, TSendRequest& r) {
+    QFile file(Q(value));
+    if (!file.open(QIODevice::ReadOnly))
+        return "cannot read " + value + ": " + file.errorString().toStdString();
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return "cannot read " + value + ": " + file.errorString().toStdString();
+    if (bytes.isEmpty())
+        return value + " is empty: nothing to send";
+    r.Bytes = bytes.toStdString();
+    return {};
+}
+
 std::map<std::string, THandler> Handlers() {
     std::map<std::string, THandler> handlers = PageOptionHandlers();
+    handlers["--hex"] = HexText;
+    handlers["--text"] = LineText;
+    handlers["--file"] = FileBytes;
+    handlers["--answer"] = [](const std::string& v, TSendRequest& r) {
+        int ms = 0;
+        std::string why = InRange("--answer", v, 1, 3600000, ms);
+        r.AnswerMs = ms;
+        return why;
+    };
     handlers["--port"] = [](const std::string& v, TSendRequest& r) {
         r.Port = Q(v).toUpper();
         return TPortSettings::Names().contains(r.Port)
@@ -216,6 +279,21 @@ std::map<std::string, THandler> Handlers() {
     return handlers;
 }
 
+// One thing to do, and only the options that go with it.
+std::string WhatToSendProblem(const TSendRequest& r) {
+    const int given = (r.Page ? 1 : 0) + (r.Bytes ? 1 : 0) + (r.Status ? 1 : 0);
+    if (given == 0)
+        return "nothing to send: give --page NAME, --hex TEXT, --text TEXT, --file FILE or "
+               "--status";
+    if (given > 1)
+        return "give one of --page, --hex, --text, --file and --status";
+    if (r.Status && (r.AnswerMs || !r.Output.empty()))
+        return std::string(r.AnswerMs ? "--answer" : "--output") + " does not go with --status";
+    if (r.AnswerMs && !r.Output.empty())
+        return "--answer does not go with --output: a file sends nothing back";
+    return {};
+}
+
 } // namespace
 
 const char* SendUsage() {
@@ -237,6 +315,10 @@ std::optional<TSendRequest> ParseSendOptions(int argc, const char* const* argv,
             request.Version = true;
             return request;
         }
+        if (option == "--status") {
+            request.Status = true;
+            continue;
+        }
         const auto handler = handlers.find(option);
         if (handler == handlers.end() && option != "--einvoice-item")
             error = "unknown option '" + option + "'";
@@ -249,9 +331,8 @@ std::optional<TSendRequest> ParseSendOptions(int argc, const char* const* argv,
         if (!error.empty())
             return std::nullopt;
     }
-    if (!request.Page) {
-        error = "nothing to send: give --page NAME";
+    error = WhatToSendProblem(request);
+    if (!error.empty())
         return std::nullopt;
-    }
     return request;
 }

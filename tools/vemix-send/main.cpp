@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
         return SendBadInput;
     }
     if (request->Help) {
-        std::printf("vemix-send %s: sends a test page to an invoice or receipt printer\n%s",
+        std::printf("vemix-send %s: sends a test page or any command to an invoice or receipt "
+                    "printer, or asks its status\n%s",
                     VEMIX_VERSION, SendUsage());
         return SendOk;
     }
