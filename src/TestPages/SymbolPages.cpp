@@ -23,6 +23,13 @@ const std::vector<TBarcodeSample>& BarcodeSamples() {
         {syCodabar, "A40156B", "A40156B"},
         {syCode93, "TW-93", "TW-93"},
         {syCode128, "{BTW-128", "TW-128"},
+        {syGs1_128, "(10)TW128", "10TW128"},
+        {syDataBar, "0471234567890", "04712345678900"},
+        {syDataBarTruncated, "0471234567890", "04712345678900"},
+        // No reader takes DataBar Limited: the eye checks that it printed.
+        {syDataBarLimited, "0471234567890", "04712345678900"},
+        {syDataBarExpanded, "(10)12", "(10)12"},
+        {syCode128Auto, "TW-auto", "TW-auto"},
     };
     return samples;
 }

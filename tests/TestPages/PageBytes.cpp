@@ -1,5 +1,6 @@
 #include "PageBytes.h"
 
+#define ZX_USE_UTF8
 #include <ZXing/ReadBarcode.h>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -61,6 +62,48 @@ std::vector<TScanned> ScanQrCodes(const QImage& picture) {
     }
     std::sort(found.begin(), found.end(),
               [](const TScanned& a, const TScanned& b) { return a.Box.left() < b.Box.left(); });
+    return found;
+}
+
+namespace {
+
+bool BlankRow(const QImage& gray, int y) {
+    const uchar* row = gray.constScanLine(y);
+    return std::all_of(row, row + gray.width(), [](uchar v) { return v > 127; });
+}
+
+void ScanBand(const QImage& gray, int top, int bottom, std::vector<TRead>& found) {
+    constexpr int quiet = 40;
+    QImage band(gray.width() + 2 * quiet, bottom - top + 2 * quiet, QImage::Format_Grayscale8);
+    band.fill(255);
+    for (int y = top; y < bottom; ++y)
+        std::copy_n(gray.constScanLine(y), gray.width(), band.scanLine(quiet + y - top) + quiet);
+    const ZXing::ImageView view(band.constBits(), band.width(), band.height(),
+                                ZXing::ImageFormat::Lum, static_cast<int>(band.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setReturnCodabarStartEnd(true);
+    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints))
+        if (result.isValid())
+            found.push_back({ZXing::ToString(result.format()), result.text(),
+                             std::string(result.bytes().begin(), result.bytes().end())});
+}
+
+} // namespace
+
+std::vector<TRead> ScanPage(const QImage& page) {
+    const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
+    std::vector<TRead> found;
+    for (int y = 0; y < gray.height();) {
+        if (BlankRow(gray, y)) {
+            ++y;
+            continue;
+        }
+        const int top = y;
+        while (y < gray.height() && !BlankRow(gray, y))
+            ++y;
+        ScanBand(gray, top, y, found);
+    }
     return found;
 }
 

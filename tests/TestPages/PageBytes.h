@@ -21,6 +21,13 @@ struct TScanned {
 // The QR codes a reader finds in a picture, left to right.
 std::vector<TScanned> ScanQrCodes(const QImage& picture);
 
+// Every symbol a reader finds on a printed page, top to bottom: the page is cut into bands
+// at its blank rows, each scanned with white paper around it.
+struct TRead {
+    std::string Format, Text, Bytes;
+};
+std::vector<TRead> ScanPage(const QImage& page);
+
 // The text of every Text command up to the next line feed, in the order printed.
 std::vector<std::string> TextLines(const std::vector<TCommand>& commands);
 
