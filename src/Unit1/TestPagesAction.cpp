@@ -2,7 +2,7 @@
 #include "Unit1/Form1.h"
 
 #include "Rtl/Messages.h"
-#include "Unit1/TestPagesDialog.h"
+#include "PagesDialog/TestPagesDialog.h"
 
 void TForm1::Button_TestPagesClick() {
     const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);

@@ -1,11 +1,11 @@
 // "測試頁": a page goes out whole in one port cycle, exactly the bytes its preview draws and
 // dated when printed; line-mode sets mark the pages and send nothing; the dialog is worked by
 // keyboard alone.
-#include "Unit1/TestPagesDialog.h"
+#include "PagesDialog/TestPagesDialog.h"
 #include "FormFixture.h"
 #include "Loopback.h"
 #include "TestPages/Preview.h"
-#include "Unit1/PageOptionsPanel.h"
+#include "PagesDialog/PageOptionsPanel.h"
 
 #include <QApplication>
 #include <QComboBox>

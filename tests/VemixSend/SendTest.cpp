@@ -3,8 +3,8 @@
 #include "Send.h"
 #include "Loopback.h"
 #include "TempDir.h"
-#include "Unit1/PageOptionsPanel.h"
-#include "Unit1/TestPagesDialog.h"
+#include "PagesDialog/PageOptionsPanel.h"
+#include "PagesDialog/TestPagesDialog.h"
 
 #include <QComboBox>
 #include <QDir>

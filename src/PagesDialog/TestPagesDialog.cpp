@@ -1,9 +1,9 @@
-#include "Unit1/TestPagesDialog.h"
+#include "PagesDialog/TestPagesDialog.h"
 
 #include "Rtl/Application.h"
 #include "Rtl/Messages.h"
 #include "TestPages/Preview.h"
-#include "Unit1/PageOptionsPanel.h"
+#include "PagesDialog/PageOptionsPanel.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "Unit1/PageOptionsPanel.h"
+#include "PagesDialog/PageOptionsPanel.h"
 
 #include "Commands/CodeTables.h"
 #include "Rtl/Application.h"
