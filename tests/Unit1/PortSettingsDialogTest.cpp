@@ -103,7 +103,7 @@ TEST_F(DialogTest, ACom1MappedHereReceivesTheTypedLineAndTheChoiceIsKept) {
 TEST_F(DialogTest, AVariableOfThisRunIsShownAndItsStoredChoiceKept) {
     TPortSettings stored;
     stored.SetStored("COM2", "/dev/ttyUSB7");
-    stored.SetStored("NET", "10.0.0.9:9100");
+    stored.SetStored("NET", "127.0.0.9:9100");
     ASSERT_TRUE(stored.Save());
     ScopedEnv com("VEMIX_COM2", "/dev/pts/77");
     ScopedEnv net("VEMIX_NET", "127.0.0.1:9200");
@@ -119,7 +119,7 @@ TEST_F(DialogTest, AVariableOfThisRunIsShownAndItsStoredChoiceKept) {
     EXPECT_FALSE(d->NetHostEdit()->isEnabled());
     Ok(*d);
     EXPECT_NE(SettingsFile().find("COM2=/dev/ttyUSB7"), std::string::npos);
-    EXPECT_NE(SettingsFile().find("NET=10.0.0.9:9100"), std::string::npos);
+    EXPECT_NE(SettingsFile().find("NET=127.0.0.9:9100"), std::string::npos);
 }
 
 TEST_F(DialogTest, BadEntriesAreRefusedWhereTheyAreTypedAndNothingIsKept) {
