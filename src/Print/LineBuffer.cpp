@@ -16,10 +16,8 @@ const TGlyph* TLineBuffer::Put(const TTextStyle& style, const TGlyph* begin, con
         return end;
     if (!Fits(IsKanji(*begin) ? kanji.Advance : ank.Advance))
         return begin;
-    if (FRuns.empty() || FRunEnd != FX || !(FRuns.back().Style == style)) {
+    if (FRuns.empty() || FRunEnd != FX || !(FRuns.back().Style == style))
         FRuns.push_back({style, {}, FX});
-        FRuns.back().Glyphs.reserve(static_cast<std::size_t>(end - begin));
-    }
     // How many fit, then all of them at once.
     const TGlyph* g = begin;
     int height = 0;

@@ -25,13 +25,16 @@ void TDecoder::Feed(const char* data, std::size_t size) {
         if (b >= 0x20) {
             // Text up to the next control byte, taken at once.
             std::size_t end = i + 1;
-            while (end < size && static_cast<unsigned char>(data[end]) >= 0x20)
+            const std::size_t room = TextPiece - FText.size();
+            while (end < size && end - i < room && static_cast<unsigned char>(data[end]) >= 0x20)
                 ++end;
             if (FText.empty())
                 FTextStart = FOffset;
             FText.append(data + i, end - i);
             FOffset += end - i;
             i = end;
+            if (FText.size() >= TextPiece)
+                EndTextPiece();
             continue;
         }
         Control(b);
@@ -144,6 +147,24 @@ void TDecoder::EndText() {
     const TCommand text{Cmd::Text{std::move(FText)}};
     FText.clear();
     FHandler(text, FTextStart, std::get<Cmd::Text>(text).Bytes);
+}
+
+// The piece ends after its last byte below 0x80, which no double-byte character starts; text
+// of high bytes alone is pairs from its start, and ends after a whole one.
+void TDecoder::EndTextPiece() {
+    std::size_t keep = 0;
+    const auto last = std::find_if(FText.rbegin(), FText.rend(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (last != FText.rend())
+        keep = static_cast<std::size_t>(last - FText.rbegin());
+    else
+        keep = FText.size() % 2;
+    std::string rest = FText.substr(FText.size() - keep);
+    FText.resize(FText.size() - keep);
+    const std::uint64_t restStart = FTextStart + FText.size();
+    EndText();
+    FText = std::move(rest);
+    FTextStart = restStart;
 }
 
 void TDecoder::Finish() {

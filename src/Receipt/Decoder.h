@@ -16,6 +16,10 @@ class TDecoder {
     using THandler =
         std::function<void(const TCommand& command, std::uint64_t offset, std::string_view bytes)>;
 
+    // Text without a control byte comes out in pieces of about this many bytes, so that a
+    // stream of text alone is printed as it comes and held in bounded memory.
+    static constexpr std::size_t TextPiece = 4096;
+
     TDecoder(TCommandSet set, THandler handler);
 
     void Feed(const char* data, std::size_t size);
@@ -34,6 +38,7 @@ class TDecoder {
     void Done();
     void Unknown(std::string bytes, std::uint64_t at);
     void EndText();
+    void EndTextPiece();
 
     const TGrammar& FGrammar;
     THandler FHandler;

@@ -119,6 +119,8 @@ TEST(PaperLimits, AFloodOfTextWrapsAndHugeImagesAreCut) {
     TItems record;
     bench.roll.AddObserver(record);
     bench.printer.Feed(std::string(1 << 20, 'x'));
+    // Printed as it comes, not held until the line ends.
+    EXPECT_GT(record.items.size(), 30000u);
     bench.printer.Feed("\n");
     std::size_t lines = 0;
     for (const TPaperItem& item : record.items)

@@ -230,3 +230,22 @@ TEST(RoundTrip, LengthFieldsNeverReachPastTheBytesThatCame) {
     EXPECT_EQ(read[0], TCommand(Cmd::Raw{endless.substr(0, 259)}));
     EXPECT_EQ(read[1], TCommand(Cmd::Text{std::string(44, '7')}));
 }
+
+TEST(RoundTrip, TextWithoutAControlByteComesInPiecesThatKeepEveryCharacterWhole) {
+    // 總 is C1 60: its second byte looks like ASCII. Pieces end after whole characters only.
+    const TCodePage big5("CP950");
+    const QString meant = "A" + QString(3000, QChar(0x7E3D)) + "B" + QString(3000, QChar(0x5143));
+    const std::string bytes = big5.Encode(meant);
+    const Commands read = Decode(csEPSON, bytes);
+    ASSERT_GE(read.size(), bytes.size() / TDecoder::TextPiece);
+    QString joined;
+    for (const TCommand& c : read) {
+        const auto* text = std::get_if<Cmd::Text>(&c);
+        ASSERT_TRUE(text);
+        EXPECT_LE(text->Bytes.size(), TDecoder::TextPiece);
+        std::vector<std::size_t> invalid;
+        joined += big5.Decode(text->Bytes, &invalid);
+        EXPECT_TRUE(invalid.empty());
+    }
+    EXPECT_EQ(joined, meant);
+}
