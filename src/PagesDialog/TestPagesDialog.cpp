@@ -46,7 +46,8 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
                                    QWidget* parent)
     : QDialog(parent), FSet(set), FSend(std::move(send)), FNow(std::move(now)),
       FPages(new QListWidget(this)), FWidth(new QComboBox(this)),
-      FOptions(new TPageOptionsPanel(this)), FPreviewArea(new QScrollArea(this)),
+      FOptions(new TPageOptionsPanel(this)), FContent(new QScrollArea(this)),
+      FPreviewArea(new QScrollArea(this)),
       FPreviewLabel(new QLabel(this)), FNote(new QLabel(this)),
       FSave(new QPushButton(QStringLiteral("存成圖檔…"), this)),
       FPrint(new QPushButton(QStringLiteral("列印"), this)),
@@ -58,8 +59,6 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     FPreviewArea->setObjectName("Preview");
     FPreviewArea->setWidget(FPreviewLabel);
     FPreviewArea->setFocusPolicy(Qt::StrongFocus);
-    FPreviewArea->setMinimumWidth(PreviewImage(FSet, {}, 576).width() +
-                                  FPreviewArea->verticalScrollBar()->sizeHint().width() + 4);
     FPreviewLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FNote->setObjectName("Note");
     FNote->setWordWrap(true);
@@ -82,10 +81,24 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     FPages->setFocus();
     FPages->setCurrentRow(0);
     Rebuild();
-    // Within the screen's free area, whatever the fonts.
-    const QRect screen =
-        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    resize(sizeHint().expandedTo(QSize(0, 560)).boundedTo(screen.size() * 0.9));
+    KeepOnScreen();
+}
+
+// Within the screen's free area, whatever the fonts and the scale: what does not fit scrolls,
+// and the buttons stay in view.
+void TTestPagesDialog::KeepOnScreen() {
+    const QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!on)
+        return;
+    const QSize room = on->availableGeometry().size() * 0.9;
+    // The 80 mm preview whole, where the screen has room for it.
+    const int bar = FPreviewArea->verticalScrollBar()->sizeHint().width();
+    FPreviewArea->setMinimumWidth(
+        std::min(PreviewImage(FSet, {}, 576).width() + bar + 4, room.width() / 2));
+    const QSize content = FContent->widget()->sizeHint() + QSize(2 * bar, 2 * bar);
+    const QSize want(content.width() + 24, content.height() + FPrint->sizeHint().height() + 36);
+    setMaximumSize(on->availableGeometry().size());
+    resize(want.expandedTo(QSize(0, 560)).boundedTo(room));
 }
 
 void TTestPagesDialog::Arrange() {
@@ -97,15 +110,21 @@ void TTestPagesDialog::Arrange() {
     width->addWidget(FWidth, 1);
     left->addLayout(width);
     left->addWidget(Controls());
-    auto* columns = new QHBoxLayout;
+    auto* inner = new QWidget;
+    auto* columns = new QHBoxLayout(inner);
+    columns->setContentsMargins(0, 0, 0, 0);
     columns->addLayout(left, 2);
     columns->addWidget(FPreviewArea, 3);
+    FContent->setWidget(inner);
+    FContent->setWidgetResizable(true);
+    FContent->setFrameShape(QFrame::NoFrame);
+    FContent->setFocusPolicy(Qt::NoFocus);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(FNote, 1);
     for (QPushButton* b : {FSave, FPrint, FClose})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns, 1);
+    layout->addWidget(FContent, 1);
     layout->addLayout(buttons);
 }
 

@@ -54,6 +54,7 @@ class TTestPagesDialog : public QDialog {
     void BuildList();
     // The list, width and options on the left, the preview on the right, the buttons below.
     void Arrange();
+    void KeepOnScreen();
     QWidget* Controls();
     void SetTabChain();
     TPageOptions Options() const;
@@ -64,6 +65,7 @@ class TTestPagesDialog : public QDialog {
     QListWidget* FPages;
     QComboBox* FWidth;
     TPageOptionsPanel* FOptions;
+    QScrollArea* FContent; // the list, the options and the preview: scrolls on a small screen
     QScrollArea* FPreviewArea;
     QLabel* FPreviewLabel;
     QLabel* FNote;

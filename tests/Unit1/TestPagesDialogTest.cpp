@@ -140,6 +140,24 @@ TEST_F(TestPagesTest, TheDialogIsWorkedByKeyboardEnterPrintsEscapeCloses) {
     EXPECT_TRUE(rec_.Texts().isEmpty()) << rec_.Texts().join('|').toStdString();
 }
 
+TEST_F(TestPagesTest, OnAScreenTooSmallForItTheDialogScrollsAndKeepsItsButtonsInView) {
+    auto dialog = Dialog();
+    dialog->show();
+    const QRect screen = dialog->screen()->availableGeometry();
+    for (int page = 0; page < TestPageCount; ++page) {
+        Choose(*dialog, static_cast<TTestPage>(page));
+        QApplication::processEvents();
+        EXPECT_LE(dialog->width(), screen.width()) << page;
+        EXPECT_LE(dialog->height(), screen.height()) << page;
+        EXPECT_LE(dialog->minimumSizeHint().width(), screen.width()) << page;
+        for (const QPushButton* button :
+             {dialog->SaveButton(), dialog->PrintButton(), dialog->CloseButton()})
+            EXPECT_TRUE(dialog->rect().contains(
+                QRect(button->mapTo(dialog.get(), QPoint()), button->size())))
+                << page << " " << button->objectName().toStdString();
+    }
+}
+
 TEST_F(TestPagesTest, TheButtonOpensTheDialogForTheChosenModeAndPort) {
     Port(4);
     QString title;
