@@ -105,8 +105,11 @@ enter() {
 no_exit_scan=(ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0")
 
 # The program has ended (a zombie counts: it is only not yet collected).
+# Read once: the shell may reap the program between two looks at /proc.
 program_gone() {
-    [ ! -e "/proc/$program_pid" ] || [ "$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null)" = Z ]
+    local state
+    state=$(awk '{print $3}' "/proc/$program_pid/stat" 2>/dev/null) || return 0
+    [ -z "$state" ] || [ "$state" = Z ]
 }
 
 # close_window: asks the window to close as a window manager does; $closed_ms is how long the
@@ -115,9 +118,13 @@ close_window() {
     local t0 t1
     t0=$(date +%s%N)
     "$bin/vemix-e2e-close" "$win"
-    for _ in $(seq 2500); do program_gone && break; sleep 0.002; done
+    local gone=no
+    for _ in $(seq 2500); do
+        if program_gone; then gone=yes; break; fi
+        sleep 0.002
+    done
     t1=$(date +%s%N)
-    program_gone || fail "the program did not end after the close request"
+    [ "$gone" = yes ] || fail "the program did not end after the close request"
     closed_ms=$(( (t1 - t0) / 1000000 ))
     echo "closed in $closed_ms ms"
 }
