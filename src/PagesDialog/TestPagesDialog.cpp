@@ -1,9 +1,9 @@
 #include "PagesDialog/TestPagesDialog.h"
 
+#include "PagesDialog/PageOptionsPanel.h"
 #include "Rtl/Application.h"
 #include "Rtl/Messages.h"
 #include "TestPages/Preview.h"
-#include "PagesDialog/PageOptionsPanel.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -47,8 +47,7 @@ TTestPagesDialog::TTestPagesDialog(TCommandSet set, const QString& title, TSend 
     : QDialog(parent), FSet(set), FSend(std::move(send)), FNow(std::move(now)),
       FPages(new QListWidget(this)), FWidth(new QComboBox(this)),
       FOptions(new TPageOptionsPanel(this)), FContent(new QScrollArea(this)),
-      FPreviewArea(new QScrollArea(this)),
-      FPreviewLabel(new QLabel(this)), FNote(new QLabel(this)),
+      FPreviewArea(new QScrollArea(this)), FPreviewLabel(new QLabel(this)), FNote(new QLabel(this)),
       FSave(new QPushButton(QStringLiteral("存成圖檔…"), this)),
       FPrint(new QPushButton(QStringLiteral("列印"), this)),
       FClose(new QPushButton(QStringLiteral("關閉"), this)), FWhen(FNow()) {

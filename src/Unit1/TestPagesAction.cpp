@@ -1,8 +1,8 @@
 // The test pages button: the dialog, and every page it prints sent whole, in one port cycle.
 #include "Unit1/Form1.h"
 
-#include "Rtl/Messages.h"
 #include "PagesDialog/TestPagesDialog.h"
+#include "Rtl/Messages.h"
 
 void TForm1::Button_TestPagesClick() {
     const std::optional<TCommandSet> set = CommandSetOf(FCommandMode);

@@ -88,42 +88,41 @@ TEST(TerminalView, EpsonCommandsAndArguments) {
 
 TEST(TerminalView, StartAndTp3688Commands) {
     Expect(csSTART, {
-                                  {"\x07", {"[drawer pulse]"}},
-                                  {"\x1b"
-                                   "a\x05",
-                                   {"[feed 5 lines]"}},
-                                  {"\x1b"
-                                   "C\x01",
-                                   {"[cut n=1]"}},
-                                  {"\n\x0c", {Row(""), "[page end]"}},
-                                  {"\x1b \x02", {"[right-side spacing 2]"}},
-                                  // ESC d is this printer's cut; GS V means nothing to it.
-                                  {"\x1b"
-                                   "d\x03",
-                                   {"[cut partial]"}},
-                                  {"\x1dV\x01", {"[unknown 1D 56]", "[unknown 01]"}},
-                              });
+                        {"\x07", {"[drawer pulse]"}},
+                        {"\x1b"
+                         "a\x05",
+                         {"[feed 5 lines]"}},
+                        {"\x1b"
+                         "C\x01",
+                         {"[cut n=1]"}},
+                        {"\n\x0c", {Row(""), "[page end]"}},
+                        {"\x1b \x02", {"[right-side spacing 2]"}},
+                        // ESC d is this printer's cut; GS V means nothing to it.
+                        {"\x1b"
+                         "d\x03",
+                         {"[cut partial]"}},
+                        {"\x1dV\x01", {"[unknown 1D 56]", "[unknown 01]"}},
+                    });
     Expect(csTP3688, {
-                                   {"\x1b\x1bLR\x01", {"[feed 1 line]"}},
-                                   {"\x1b\x1bLB\x0a", {"[feed 10 lines]"}},
-                                   {"\x1b\x1b"
-                                    "C\x01",
-                                    {"[cut n=1]"}},
-                                   {"\x1b \x01", {"[right-side spacing 1]"}},
-                                   {"\x1b\x1bLX", {"[unknown 1B 1B 4C 58]"}},
-                                   // A control byte is never swallowed by the unknown command.
-                                   {"\x1b\x1b\n", {"[unknown 1B 1B]", Row("")}},
-                                   {"\x07", {"[unknown 07]"}},
-                               });
-    Expect(csEPSON,
-           {
-               {"\x07", {"[unknown 07]"}},
-               {"\x1b"
-                "C\x01",
-                {"[unknown 1B 43]", "[unknown 01]"}},
-               // ESC L is EPSON's page mode; the R is text that waits for a line feed.
-               {"\x1b\x1bLR\x01", {"[unknown 1B]", "[page mode]", "[unknown 01]"}},
-           });
+                         {"\x1b\x1bLR\x01", {"[feed 1 line]"}},
+                         {"\x1b\x1bLB\x0a", {"[feed 10 lines]"}},
+                         {"\x1b\x1b"
+                          "C\x01",
+                          {"[cut n=1]"}},
+                         {"\x1b \x01", {"[right-side spacing 1]"}},
+                         {"\x1b\x1bLX", {"[unknown 1B 1B 4C 58]"}},
+                         // A control byte is never swallowed by the unknown command.
+                         {"\x1b\x1b\n", {"[unknown 1B 1B]", Row("")}},
+                         {"\x07", {"[unknown 07]"}},
+                     });
+    Expect(csEPSON, {
+                        {"\x07", {"[unknown 07]"}},
+                        {"\x1b"
+                         "C\x01",
+                         {"[unknown 1B 43]", "[unknown 01]"}},
+                        // ESC L is EPSON's page mode; the R is text that waits for a line feed.
+                        {"\x1b\x1bLR\x01", {"[unknown 1B]", "[page mode]", "[unknown 01]"}},
+                    });
 }
 
 TEST(TerminalView, UnknownBytesAreShownAndDecodingRecovers) {
@@ -244,12 +243,17 @@ TEST(TerminalView, LinesWrapAtTheEdgeOfThePrintArea) {
 TEST(TerminalView, TabsAndPositionsPlaceTheText) {
     // Tab stops every 8 columns; ESC D sets them, ESC $ and ESC \ move to dots.
     EXPECT_EQ(Print("a\tb\tc\n"), (Lines{Row("a       b       c")}));
-    EXPECT_EQ(Print(S("\x1b" "D\x04\x0a\x00") + "ab\tc\td\te\n"),
+    EXPECT_EQ(Print(S("\x1b"
+                      "D\x04\x0a\x00") +
+                    "ab\tc\td\te\n"),
               (Lines{"[tab stops 4 10]", Row("ab  c     de")}));
-    EXPECT_EQ(Print(S("\x1b$\x78\x00") + "x" + S("\x1b\\\x18\x00") + "y\n"),
-              (Lines{"[position 120]", "[relative position 24]", Row(std::string(10, ' ') + "x  y")}));
+    EXPECT_EQ(
+        Print(S("\x1b$\x78\x00") + "x" + S("\x1b\\\x18\x00") + "y\n"),
+        (Lines{"[position 120]", "[relative position 24]", Row(std::string(10, ' ') + "x  y")}));
     // A centred line takes its dots from the print area the margin leaves.
-    EXPECT_EQ(Print(S("\x1dL\x30\x00\x1b" "a\x01") + "ab\n"),
+    EXPECT_EQ(Print(S("\x1dL\x30\x00\x1b"
+                      "a\x01") +
+                    "ab\n"),
               (Lines{"[left margin 48]", "[align center]", Row(std::string(17, ' ') + "ab")}));
 }
 
@@ -261,6 +265,5 @@ TEST(TerminalView, TraceAndEndOfInput) {
                      "# 000003  1B 64 03  feed 3 lines", "[feed 3 lines]",
                      "# 000006  B3  text \"\u27E8B3\u27E9\"", "[unprinted \"\u27E8B3\u27E9\"]",
                      "[end]"}));
-    EXPECT_EQ(Print("\x1dV", csEPSON, {0}, false, true),
-              (Lines{"[incomplete 1D 56]", "[end]"}));
+    EXPECT_EQ(Print("\x1dV", csEPSON, {0}, false, true), (Lines{"[incomplete 1D 56]", "[end]"}));
 }

@@ -4,8 +4,8 @@
 #include "PagesDialog/TestPagesDialog.h"
 #include "FormFixture.h"
 #include "Loopback.h"
-#include "TestPages/Preview.h"
 #include "PagesDialog/PageOptionsPanel.h"
+#include "TestPages/Preview.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 // and sends nothing; a port that fails exits 4 with its reason.
 #include "Send.h"
 #include "Loopback.h"
-#include "TempDir.h"
 #include "PagesDialog/PageOptionsPanel.h"
 #include "PagesDialog/TestPagesDialog.h"
+#include "TempDir.h"
 
 #include <QComboBox>
 #include <QDir>
