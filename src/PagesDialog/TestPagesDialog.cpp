@@ -1,5 +1,7 @@
 #include "PagesDialog/TestPagesDialog.h"
 
+#include "Receipt/Paper.h"
+
 #include "PagesDialog/PageOptionsPanel.h"
 #include "Rtl/Application.h"
 #include "Rtl/Messages.h"
@@ -92,8 +94,7 @@ void TTestPagesDialog::KeepOnScreen() {
     const QSize room = on->availableGeometry().size() * 0.9;
     // The 80 mm preview whole, where the screen has room for it.
     const int bar = FPreviewArea->verticalScrollBar()->sizeHint().width();
-    FPreviewArea->setMinimumWidth(
-        std::min(PreviewImage(FSet, {}, 576).width() + bar + 4, room.width() / 2));
+    FPreviewArea->setMinimumWidth(std::min(TPaper::Width80 + bar + 4, room.width() / 2));
     const QSize content = FContent->widget()->sizeHint() + QSize(2 * bar, 2 * bar);
     const QSize want(content.width() + 24, content.height() + FPrint->sizeHint().height() + 36);
     setMaximumSize(on->availableGeometry().size());
